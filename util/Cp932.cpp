@@ -1,6 +1,7 @@
 #include "util/Cp932.h"
 
-#include <QtEndian>
+#include <QList>
+#include <QSysInfo>
 
 #include <cerrno>
 #include <iconv.h>

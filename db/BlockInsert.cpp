@@ -1,0 +1,112 @@
+#include "db/BlockInsert.h"
+
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Query.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace db {
+namespace {
+
+// The server takes a message of at most 64 KB and a statement of at most 64 KB.
+constexpr int kMessageBudget = 60000;
+constexpr int kTextBudget = 60000;
+constexpr int kMaxRowsPerBlock = 250;
+
+// Bytes a parameter of this declared type takes in a message, roughly.
+int messageBytes(const QString& declaration)
+{
+    static const QRegularExpression length(QStringLiteral(R"(\((\d+)\))"));
+    const QRegularExpressionMatch m = length.match(declaration);
+    if (declaration.startsWith(QLatin1String("VARCHAR")) || declaration.startsWith(QLatin1String("CHAR")))
+        return (m.hasMatch() ? m.captured(1).toInt() * 4 : 32) + 4;
+    return 12;
+}
+
+QString quoted(const QString& identifier)
+{
+    return u'"' + QString(identifier).replace(u'"', QLatin1String("\"\"")) + u'"';
+}
+
+} // namespace
+
+BlockInsert::BlockInsert(Connection& connection, const QString& table, const QStringList& columns, int rowsPerBlock)
+    : m_connection(connection), m_table(table), m_columns(columns)
+{
+    if (columns.isEmpty())
+        throw Error(QStringLiteral("挿入する列がありません。"));
+    // The block declares its parameters with the columns' own types.
+    Query describe(connection);
+    QStringList quotedColumns;
+    for (const QString& c : columns)
+        quotedColumns << quoted(c);
+    describe.setSql(QStringLiteral("SELECT %1 FROM %2 WHERE 1=0").arg(quotedColumns.join(u','), quoted(table)));
+    describe.open();
+    int rowBytes = 0;
+    int rowText = 0;
+    for (int i = 0; i < describe.fieldCount(); ++i) {
+        m_declarations << describe.fieldDeclaration(i);
+        rowBytes += messageBytes(m_declarations.last());
+    }
+    rowText = int(blockText(2).size() - blockText(1).size());
+    const int fit = std::max(1, std::min(kMessageBudget / std::max(1, rowBytes), kTextBudget / std::max(1, rowText)));
+    m_rowsPerBlock = std::clamp(rowsPerBlock > 0 ? rowsPerBlock : kMaxRowsPerBlock, 1, std::min(fit, kMaxRowsPerBlock));
+}
+
+BlockInsert::~BlockInsert() = default;
+
+QString BlockInsert::blockText(int rows) const
+{
+    QStringList inputs;
+    QStringList inserts;
+    QStringList names;
+    for (const QString& c : m_columns)
+        names << quoted(c);
+    const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES (").arg(quoted(m_table), names.join(u','));
+    for (int r = 0; r < rows; ++r) {
+        QStringList values;
+        for (int c = 0; c < m_columns.size(); ++c) {
+            const QString p = QStringLiteral("P%1_%2").arg(r).arg(c);
+            inputs << QStringLiteral("%1 %2 = :%1").arg(p, m_declarations[c]);
+            values << u':' + p;
+        }
+        inserts << head + values.join(u',') + QStringLiteral(");");
+    }
+    return QStringLiteral("EXECUTE BLOCK (%1) AS BEGIN\n%2\nEND").arg(inputs.join(u','), inserts.join(u'\n'));
+}
+
+void BlockInsert::add(const QVariantList& values)
+{
+    if (values.size() != m_columns.size())
+        throw Error(QStringLiteral("値の数が列の数と合いません（%1 / %2）。").arg(values.size()).arg(m_columns.size()));
+    m_waiting << values;
+    if (m_waiting.size() >= m_rowsPerBlock)
+        send(m_rowsPerBlock);
+}
+
+void BlockInsert::flush()
+{
+    while (!m_waiting.isEmpty())
+        send(std::min<int>(int(m_waiting.size()), m_rowsPerBlock));
+}
+
+void BlockInsert::send(int rows)
+{
+    std::unique_ptr<Query>& q = rows == m_rowsPerBlock ? m_full : m_partial;
+    if (!q)
+        q = std::make_unique<Query>(m_connection);
+    const QString text = blockText(rows);
+    if (q->sqlText() != text)
+        q->setSql(text);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < m_columns.size(); ++c)
+            q->setParam(QStringLiteral("P%1_%2").arg(r).arg(c), m_waiting[r][c]);
+    q->execute();
+    m_waiting.erase(m_waiting.begin(), m_waiting.begin() + rows);
+    m_written += rows;
+}
+
+} // namespace db

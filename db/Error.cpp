@@ -1,0 +1,37 @@
+#include "db/Error.h"
+
+#include <ibase.h>
+#include <iberror.h>
+
+namespace db {
+
+Error::Error(QString message, QString sqlState, long errorCode, QString statement)
+    : m_message(std::move(message)), m_sqlState(std::move(sqlState)), m_errorCode(errorCode),
+      m_statement(std::move(statement)), m_what(m_message.toUtf8())
+{
+}
+
+bool Error::isConnectionLost() const
+{
+    switch (m_errorCode) {
+    case isc_network_error:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_lost_db_connection:
+    case isc_conn_lost:
+    case isc_att_shutdown:
+    case isc_shutdown:
+    case isc_bad_db_handle:
+        return true;
+    default:
+        // 08003 connection does not exist, 08006 connection failure.
+        return m_sqlState == QLatin1String("08003") || m_sqlState == QLatin1String("08006");
+    }
+}
+
+Error Error::withStatement(const QString& statement) const
+{
+    return Error(m_message, m_sqlState, m_errorCode, statement);
+}
+
+} // namespace db

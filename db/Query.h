@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+namespace Firebird {
+class ITransaction;
+} // namespace Firebird
+
+namespace db {
+
+class Connection;
+class Query;
+
+// One column of a query's current row. A null reads as "" or 0; setting and
+// clearing a value needs the query in edit mode (cached updates).
+class Field
+{
+public:
+    Field(Query* query, int index) : m_query(query), m_index(index) {}
+
+    QString name() const;
+    int index() const { return m_index; }
+
+    bool isNull() const;
+    QVariant value() const; // a null is an invalid QVariant
+    QString asString() const;
+    int asInteger() const;  // text that is not a whole number throws
+    qint64 asLargeInt() const;
+    double asFloat() const;
+    QDateTime asDateTime() const; // a null is an invalid QDateTime
+    // The text a grid shows: numbers through the field's display format,
+    // dates as yyyy/MM/dd.
+    QString displayText() const;
+
+    void setValue(const QVariant& value) const;
+    void clear() const; // the column becomes null when the change is applied
+
+private:
+    Query* m_query;
+    int m_index;
+};
+
+// A statement on a connection, kept as lines of text, and its result.
+//
+//   q.clearSql(); q.addSql("select * from MAS_SIIRE"); q.addSql("where T_CD=:CD");
+//   q.setParam("CD", 105); q.open();
+//   for (; !q.eof(); q.next()) ... q.field("T_NAME01").asString() ...
+//
+// ":NAME" parameters are bound by name, never spliced into the text; a name
+// may occur twice and a parameter that is never set binds null. Text crosses
+// to the server as code page 932: a character that page cannot hold fails
+// the statement before anything is sent.
+//
+// open() runs a select (or any statement returning a row, such as INSERT …
+// RETURNING) and stands on the first row; rows are read from the server as
+// they are needed, so a large result opens at once. execute() runs anything
+// else. With cached updates on, edit()/Field::setValue()/post() change the
+// current row in memory and applyUpdates() writes the changes.
+class Query : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Query(Connection& connection, QObject* parent = nullptr);
+    ~Query() override;
+
+    Connection& connection() const;
+
+    // The statement. Changing it closes the query and forgets parameter values.
+    void clearSql();
+    void addSql(const QString& line);
+    void setSql(const QString& text);
+    void setSql(const QStringList& lines);
+    QStringList sql() const;
+    QString sqlText() const; // the lines joined with line breaks
+
+    void setParam(const QString& name, const QVariant& value); // throws when the statement has no such parameter
+    QVariant param(const QString& name) const;
+    void clearParams(); // every parameter binds null again
+    QStringList paramNames() const;
+
+    void open();
+    void execute();
+    void close();
+    bool isOpen() const;
+    int rowsAffected() const; // of the last execute()
+
+    // Walking the result.
+    void first();
+    void next();
+    void prior();
+    void last();
+    bool eof() const;
+    bool bof() const;
+    bool isEmpty() const;
+    int recordCount(); // reads the whole result
+    int recNo() const; // 1-based; 0 when there is no row
+    void moveTo(int row); // 0-based
+
+    int fieldCount() const;
+    QString fieldName(int index) const;
+    int fieldIndex(const QString& name) const; // -1 when missing
+    // The column's type as SQL declares it, e.g. "VARCHAR(100)".
+    QString fieldDeclaration(int index) const;
+    Field field(const QString& name);          // throws when missing
+    Field field(int index);
+    // Kept across reopening, like a persistent field's display format.
+    void setDisplayFormat(const QString& fieldName, const QString& format);
+
+    // Random access for grids, without moving the current row.
+    QVariant valueAt(int row, int column) const;
+    QString displayTextAt(int row, int column) const;
+    int fetchedCount() const;
+    bool allFetched() const;
+    int fetchMore(int maxRows); // returns the number of rows read
+
+    // Cached updates.
+    void setCachedUpdates(bool on);
+    bool cachedUpdates() const;
+    void edit();
+    void post();
+    void cancel();
+    bool isEditing() const;
+    bool hasPendingUpdates() const;
+    // Writes every posted change, all or nothing: inside the connection's
+    // explicit transaction when one is open, else in a transaction of its
+    // own. A row that no longer exists fails the whole apply.
+    void applyUpdates();
+
+signals:
+    void aboutToReset();
+    void reset();
+    void rowsFetched(int first, int last);
+    void rowChanged(int row);
+    void currentChanged(int row);
+
+private:
+    friend class Connection;
+    friend class Field;
+    struct Private;
+    std::unique_ptr<Private> d;
+
+    // Called by the connection.
+    void endCursor(Firebird::ITransaction* transaction) noexcept; // nullptr: any
+    void abandonCursor() noexcept;
+    void releaseStatement() noexcept;
+    void connectionGone() noexcept;
+};
+
+} // namespace db

@@ -1,0 +1,39 @@
+#include "tests/support/TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+
+#include <stdexcept>
+
+namespace testing {
+
+QStringList serverParams(const QString& databasePath)
+{
+    return {QStringLiteral("Database=") + databasePath, QStringLiteral("User_Name=sysdba"),
+            QStringLiteral("Password=zorquemit"),        QStringLiteral("Server=127.0.0.1"),
+            QStringLiteral("Protocol=TCPIP"),             QStringLiteral("Port=3060"),
+            QStringLiteral("DriverID=FB")};
+}
+
+void serverCommand(const QString& command)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral(VELDRUN_FBSERVER_SCRIPT), {command, QStringLiteral(VELDRUN_FB_ROOT)});
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw std::runtime_error("fbserver.sh " + command.toStdString() + " failed: " + p.readAll().toStdString());
+}
+
+SuiteDatabase::SuiteDatabase(Suite kind)
+{
+    if (!m_dir.isValid())
+        throw std::runtime_error("no temporary folder for the test database");
+    const QString name = kind == Suite::Old ? QStringLiteral("suite-old.fdb") : QStringLiteral("suite.fdb");
+    const QString source = QStringLiteral(VELDRUN_TEMPLATE_DIR "/") + name;
+    m_path = m_dir.filePath(QStringLiteral("VORNALIX.FDB"));
+    if (!QFile::copy(source, m_path))
+        throw std::runtime_error("cannot copy " + source.toStdString() + " (did the suite_templates fixture run?)");
+    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+}
+
+} // namespace testing
