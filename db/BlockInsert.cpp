@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
+#include "util/Cp932.h"
 
 #include <QRegularExpression>
 
@@ -16,13 +17,17 @@ constexpr int kMessageBudget = 60000;
 constexpr int kTextBudget = 60000;
 constexpr int kMaxRowsPerBlock = 250;
 
-// Bytes a parameter of this declared type takes in a message, roughly.
+// Bytes a parameter of this declared type takes in a message, at most.
 int messageBytes(const QString& declaration)
 {
     static const QRegularExpression length(QStringLiteral(R"(\((\d+)\))"));
     const QRegularExpressionMatch m = length.match(declaration);
-    if (declaration.startsWith(QLatin1String("VARCHAR")) || declaration.startsWith(QLatin1String("CHAR")))
-        return (m.hasMatch() ? m.captured(1).toInt() * 4 : 32) + 4;
+    if (declaration.startsWith(QLatin1String("VARCHAR")) || declaration.startsWith(QLatin1String("CHAR"))) {
+        // Without a character set the length is in bytes; with one, in
+        // characters of up to four bytes.
+        const int perCharacter = declaration.contains(QLatin1String("CHARACTER SET")) ? 4 : 1;
+        return (m.hasMatch() ? m.captured(1).toInt() * perCharacter : 32) + 4;
+    }
     return 12;
 }
 
@@ -54,6 +59,8 @@ BlockInsert::BlockInsert(Connection& connection, const QString& table, const QSt
     rowText = int(blockText(2).size() - blockText(1).size());
     const int fit = std::max(1, std::min(kMessageBudget / std::max(1, rowBytes), kTextBudget / std::max(1, rowText)));
     m_rowsPerBlock = std::clamp(rowsPerBlock > 0 ? rowsPerBlock : kMaxRowsPerBlock, 1, std::min(fit, kMaxRowsPerBlock));
+    m_full = std::make_unique<Query>(connection);
+    m_full->setSql(blockText(m_rowsPerBlock));
 }
 
 BlockInsert::~BlockInsert() = default;
@@ -82,6 +89,14 @@ void BlockInsert::add(const QVariantList& values)
 {
     if (values.size() != m_columns.size())
         throw Error(QStringLiteral("値の数が列の数と合いません（%1 / %2）。").arg(values.size()).arg(m_columns.size()));
+    // A value that cannot be stored is refused now, with its row, not later with a whole block.
+    for (int c = 0; c < values.size(); ++c) {
+        if (values[c].typeId() != QMetaType::QString)
+            continue;
+        QString character;
+        if (!cp932::canEncode(values[c].toString(), &character))
+            throw Error(QStringLiteral("%1: %2").arg(m_columns[c], cp932::EncodeError(character, 0).message()));
+    }
     m_waiting << values;
     if (m_waiting.size() >= m_rowsPerBlock)
         send(m_rowsPerBlock);
@@ -96,11 +111,11 @@ void BlockInsert::flush()
 void BlockInsert::send(int rows)
 {
     std::unique_ptr<Query>& q = rows == m_rowsPerBlock ? m_full : m_partial;
-    if (!q)
-        q = std::make_unique<Query>(m_connection);
-    const QString text = blockText(rows);
-    if (q->sqlText() != text)
-        q->setSql(text);
+    if (rows != m_rowsPerBlock) {
+        if (!q)
+            q = std::make_unique<Query>(m_connection);
+        q->setSql(blockText(rows));
+    }
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < m_columns.size(); ++c)
             q->setParam(QStringLiteral("P%1_%2").arg(r).arg(c), m_waiting[r][c]);

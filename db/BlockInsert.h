@@ -30,7 +30,8 @@ public:
     BlockInsert& operator=(const BlockInsert&) = delete;
 
     // One row, its values in column order; an invalid QVariant is null.
-    // Sends a block when enough rows are gathered.
+    // Sends a block when enough rows are gathered. A text with a character
+    // code page 932 cannot hold is refused at once and not kept.
     void add(const QVariantList& values);
     // Sends the rows gathered so far. Call before committing.
     void flush();

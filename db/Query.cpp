@@ -8,6 +8,8 @@
 #include "util/DisplayFormat.h"
 
 #include <QHash>
+#include <QRegularExpression>
+#include <QSet>
 #include <QScopeGuard>
 
 #include <cmath>
@@ -181,6 +183,9 @@ struct Query::Private
 
     QStringList lines;
     std::optional<ParsedStatement> parsed;
+    QSet<QString> parsedNames;
+    QByteArray encodedText; // parsed text in code page 932, made on first run
+    bool looksLikeSelect = false;
     QHash<QString, QVariant> params; // by upper-case name
 
     // The prepared statement, valid for one attachment.
@@ -209,6 +214,7 @@ struct Query::Private
     bool eof = true;
     bool bof = true;
     int rowsAffected = 0;
+    bool rowsAffectedKnown = true; // asking the server costs a round trip: only when asked
     bool resetting = false;
     QHash<QString, QString> displayFormats;
 
@@ -222,8 +228,13 @@ struct Query::Private
 
     const ParsedStatement& parsedStatement()
     {
-        if (!parsed)
+        if (!parsed) {
             parsed = parseParameters(lines.join(u'\n'));
+            parsedNames = QSet<QString>(parsed->names.cbegin(), parsed->names.cend());
+            encodedText.clear();
+            const QString firstWord = parsed->text.trimmed().section(QRegularExpression(QStringLiteral("\\s")), 0, 0).toUpper();
+            looksLikeSelect = firstWord == QLatin1String("SELECT") || firstWord == QLatin1String("WITH");
+        }
         return *parsed;
     }
 
@@ -753,20 +764,20 @@ void Query::Private::run(bool wantRows)
     const ParsedStatement& parsedSql = parsedStatement();
     if (parsedSql.text.trimmed().isEmpty())
         throw Error(QStringLiteral("SQL 文が空です。"));
-    QByteArray text;
-    try {
-        text = cp932::encode(parsedSql.text);
-    } catch (const cp932::EncodeError& e) {
-        throw Error(QStringLiteral("SQL 文: %1").arg(e.message()), {}, 0, sqlText());
+    if (encodedText.isEmpty()) {
+        try {
+            encodedText = cp932::encode(parsedSql.text);
+        } catch (const cp932::EncodeError& e) {
+            throw Error(QStringLiteral("SQL 文: %1").arg(e.message()), {}, 0, sqlText());
+        }
     }
+    const QByteArray& text = encodedText;
     std::vector<BoundValue> values;
     values.reserve(std::size_t(parsedSql.names.size()));
     for (const QString& name : parsedSql.names)
         values.push_back(toBound(params.value(name), name));
 
     ITransaction* explicitTransaction = conn->explicitTransaction();
-    const QString firstWord = parsedSql.text.trimmed().section(u' ', 0, 0).section(u'\n', 0, 0).toUpper();
-    const bool looksLikeSelect = firstWord == QLatin1String("SELECT") || firstWord == QLatin1String("WITH");
 
     // Phase one: transaction and prepare. Nothing has happened on the server
     // yet, so after a server restart this can simply be done again.
@@ -820,6 +831,7 @@ void Query::Private::run(bool wantRows)
             cursor.reset(statement->openCursor(&st, transaction, boundMeta.get(), inBuffer.data(), outMeta.get(), 0));
             cursorTransaction = transaction;
             rowsAffected = 0;
+            rowsAffectedKnown = true;
             if (wantRows) {
                 columns = statementColumns;
                 open = true;
@@ -830,7 +842,7 @@ void Query::Private::run(bool wantRows)
         } else {
             statement->execute(&st, transaction, boundMeta.get(), inBuffer.data(), hasOutput ? outMeta.get() : nullptr,
                                hasOutput ? outBuffer.data() : nullptr);
-            rowsAffected = int(statement->getAffectedRecords(&st));
+            rowsAffectedKnown = false;
             if (wantRows) {
                 columns = statementColumns;
                 open = true;
@@ -927,7 +939,8 @@ QString Query::sqlText() const
 void Query::setParam(const QString& name, const QVariant& value)
 {
     const QString key = name.toUpper();
-    if (!d->parsedStatement().names.contains(key))
+    d->parsedStatement();
+    if (!d->parsedNames.contains(key))
         throw Error(QStringLiteral("パラメーター %1 は文にありません。").arg(name), {}, 0, sqlText());
     d->params.insert(key, value);
 }
@@ -986,6 +999,15 @@ bool Query::isOpen() const
 
 int Query::rowsAffected() const
 {
+    if (!d->rowsAffectedKnown && d->statement) {
+        try {
+            fb::Status st;
+            d->rowsAffected = int(d->statement->getAffectedRecords(&st));
+        } catch (const FbException& e) {
+            throw fb::toError(e.getStatus(), sqlText());
+        }
+        d->rowsAffectedKnown = true;
+    }
     return d->rowsAffected;
 }
 

@@ -89,7 +89,7 @@ public:
     void execute();
     void close();
     bool isOpen() const;
-    int rowsAffected() const; // of the last execute()
+    int rowsAffected() const; // of the last execute(); asks the server the first time
 
     // Walking the result.
     void first();

@@ -1,3 +1,4 @@
+#include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
@@ -389,6 +390,53 @@ private slots:
         gone.post();
         QVERIFY_THROWS_EXCEPTION(db::Error, gone.applyUpdates());
         QCOMPARE(s.count(), 0);
+    }
+
+    void blockInsert()
+    {
+        Suite s;
+        const QStringList columns{QStringLiteral("T_CD"), QStringLiteral("T_NAME01"), QStringLiteral("KU_SIME"),
+                                  QStringLiteral("KIN_01"), QStringLiteral("E_DATE01"), QStringLiteral("E_MAILE")};
+        auto row = [](int code) {
+            return QVariantList{code, QStringLiteral("株式会社O'Neil ㈱①髙 %1").arg(code),
+                                code % 2 ? QVariant(QStringLiteral("31")) : QVariant(), code * 0.5,
+                                QDate(2026, 12, 4), QStringLiteral("a@b.jp")};
+        };
+        {
+            db::TransactionGuard guard(s.conn);
+            db::BlockInsert insert(s.conn, QStringLiteral("MAS_SIIRE"), columns);
+            QVERIFY(insert.rowsPerBlock() > 10);
+            QVERIFY_THROWS_EXCEPTION(db::Error, insert.add({1, 2}));
+            for (int code = 1; code <= 1001; ++code)
+                insert.add(row(code));
+            QVERIFY(insert.rowsWaiting() > 0); // a partial block waits for flush()
+            insert.flush();
+            QCOMPARE(insert.rowsWritten(), 1001);
+            guard.commit();
+        }
+        QCOMPARE(s.count(), 1001);
+        Query q(s.conn);
+        q.setSql(QStringLiteral("select * from MAS_SIIRE where T_CD in (500, 1001) order by T_CD"));
+        q.open();
+        QCOMPARE(q.field(QStringLiteral("T_NAME01")).asString(), QStringLiteral("株式会社O'Neil ㈱①髙 500"));
+        QVERIFY(q.field(QStringLiteral("KU_SIME")).isNull());
+        QCOMPARE(q.field(QStringLiteral("KIN_01")).asFloat(), 250.0);
+        QCOMPARE(q.field(QStringLiteral("E_DATE01")).asDateTime().date(), QDate(2026, 12, 4));
+        QCOMPARE(q.field(QStringLiteral("E_MAILE")).asString().size(), 120);
+        q.next();
+        QCOMPARE(q.field(QStringLiteral("KU_SIME")).asInteger(), 31);
+
+        // A failing block inside a transaction: the caller rolls back and nothing stays.
+        {
+            db::TransactionGuard guard(s.conn);
+            db::BlockInsert insert(s.conn, QStringLiteral("MAS_SIIRE"), columns, 10);
+            for (int code = 2000; code < 2005; ++code)
+                insert.add(row(code));
+            insert.add(row(1)); // an existing code
+            QVERIFY_THROWS_EXCEPTION(db::Error, insert.flush());
+            QVERIFY_THROWS_EXCEPTION(db::Error, insert.add(QVariantList{3000, QStringLiteral("\U0001F600"), {}, {}, {}, {}}));
+        }
+        QCOMPARE(s.count(), 1001);
     }
 
     void statementErrorsCarryTheServersWords()

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The project's commands.
+#
+#   ./run.sh test    build everything and run every test against the private server
+#   ./run.sh demo    build and start the program on a demo installation
+#   ./run.sh bench   build and run the benchmarks; prints "name: value unit" lines
+#
+# Run as root on a fresh Debian 12 machine, the missing Debian packages are
+# installed first.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+readonly ROOT_DIR=$(pwd)
+readonly BUILD_DIR="$ROOT_DIR/build"
+readonly FB_ROOT="$BUILD_DIR/fbserver"
+readonly PACKAGES=(
+    cmake g++ ninja-build
+    qt6-base-dev libicu-dev
+    firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
+    fonts-ipafont-mincho fonts-ipafont-gothic
+    xvfb xauth poppler-utils
+)
+
+say() { printf '== %s\n' "$*"; }
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "run.sh: missing Debian packages: ${missing[*]}" >&2
+        echo "run.sh: install them with: sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    say "installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get -o DPkg::Lock::Timeout=600 update -qq
+    apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}" >/dev/null
+}
+
+build() {
+    install_packages
+    say "building in $BUILD_DIR"
+    cmake -S "$ROOT_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$BUILD_DIR" -j "$(nproc)"
+}
+
+server() { "$ROOT_DIR/scripts/fbserver.sh" "$1" "$FB_ROOT"; }
+
+cmd_test() {
+    build
+    say "running the tests"
+    server start
+    local status=0
+    ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)" || status=$?
+    server stop || true
+    if [ $status -ne 0 ]; then
+        say "tests FAILED"
+    else
+        say "all tests passed"
+    fi
+    return $status
+}
+
+cmd_bench() {
+    build
+    server start
+    trap 'server stop >/dev/null || true' EXIT
+    local status=0
+    for b in "$BUILD_DIR"/bench/bench_*; do
+        [ -x "$b" ] || continue
+        "$b" || status=$?
+    done
+    return $status
+}
+
+cmd_demo() {
+    build
+    say "the program is built at $BUILD_DIR/VELDRUN; the demo installation comes with the main screen"
+}
+
+case "${1:-}" in
+    test) cmd_test ;;
+    demo) cmd_demo ;;
+    bench) cmd_bench ;;
+    *) echo "usage: $0 test|demo|bench" >&2; exit 2 ;;
+esac
