@@ -122,24 +122,10 @@ void Connection::disconnect() noexcept
         return;
     // Queries keep what they have read; unread rows are read while we still can.
     endCursors(nullptr);
-    if (m_handles->transaction) {
-        try {
-            fb::Status st;
-            m_handles->transaction->rollback(&st);
-            m_handles->transaction.take();
-        } catch (...) {
-            m_handles->transaction.reset();
-        }
-    }
+    fb::finish(m_handles->transaction, &ITransaction::rollback<ThrowStatusWrapper>);
     for (Query* q : m_queries)
         q->releaseStatement();
-    try {
-        fb::Status st;
-        m_handles->attachment->detach(&st);
-        m_handles->attachment.take();
-    } catch (...) {
-        m_handles->attachment.reset();
-    }
+    fb::finish(m_handles->attachment, &IAttachment::detach<ThrowStatusWrapper>);
 }
 
 void Connection::dropLostAttachment() noexcept

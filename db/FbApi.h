@@ -74,6 +74,24 @@ private:
     T* m_p = nullptr;
 };
 
+// Ends a client object with the call that releases it when it succeeds
+// (close, commit, rollback, free, detach). When the call fails the object is
+// released all the same: the server cleans up what a lost client leaves.
+// Never throws.
+template <class T>
+void finish(Ref<T>& ref, void (T::*call)(Firebird::ThrowStatusWrapper*)) noexcept
+{
+    if (!ref)
+        return;
+    try {
+        Status st;
+        (ref.get()->*call)(&st);
+        ref.take();
+    } catch (...) {
+        ref.reset();
+    }
+}
+
 // An XPB builder (connection or transaction parameters), disposed on scope exit.
 class Xpb
 {

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/FbApi.h"
+#include "db/InputMessage.h"
 #include "db/RowStore.h"
 #include "db/SqlParameters.h"
 #include "util/Cp932.h"
@@ -28,7 +29,6 @@ namespace {
 constexpr int kFirstBatch = 64;
 // ISC_DATE counts days from 17 November 1858; QDate counts Julian days.
 constexpr qint64 kJulianDayOfIscZero = 2400001;
-constexpr int kMaxTextParameter = 32765;
 
 struct ColumnInfo
 {
@@ -43,90 +43,6 @@ struct ColumnInfo
     unsigned offset = 0;
     unsigned nullOffset = 0;
 };
-
-// A parameter value, converted before the server is contacted so that a
-// character code page 932 cannot hold fails the statement up front.
-struct BoundValue
-{
-    enum Kind : char { Null, Text, Integer, Double, Date, Time, Timestamp, Boolean } kind = Null;
-    QByteArray text;
-    qint64 integer = 0;
-    double real = 0;
-    ISC_DATE date = 0;
-    ISC_TIME time = 0;
-};
-
-BoundValue toBound(const QVariant& v, const QString& name)
-{
-    BoundValue b;
-    if (!v.isValid() || v.isNull())
-        return b;
-    switch (v.typeId()) {
-    case QMetaType::QString:
-        b.kind = BoundValue::Text;
-        try {
-            b.text = cp932::encode(v.toString());
-        } catch (const cp932::EncodeError& e) {
-            throw Error(QStringLiteral("%1: %2").arg(name, e.message()));
-        }
-        break;
-    case QMetaType::QByteArray:
-        b.kind = BoundValue::Text;
-        b.text = v.toByteArray();
-        break;
-    case QMetaType::Bool:
-        b.kind = BoundValue::Boolean;
-        b.integer = v.toBool() ? 1 : 0;
-        break;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-        b.kind = BoundValue::Integer;
-        b.integer = v.toLongLong();
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        b.kind = BoundValue::Double;
-        b.real = v.toDouble();
-        break;
-    case QMetaType::QDate:
-        if (v.toDate().isValid()) {
-            b.kind = BoundValue::Date;
-            b.date = ISC_DATE(v.toDate().toJulianDay() - kJulianDayOfIscZero);
-        }
-        break;
-    case QMetaType::QTime:
-        if (v.toTime().isValid()) {
-            b.kind = BoundValue::Time;
-            b.time = ISC_TIME(v.toTime().msecsSinceStartOfDay()) * 10;
-        }
-        break;
-    case QMetaType::QDateTime: {
-        const QDateTime dt = v.toDateTime();
-        if (dt.isValid()) {
-            b.kind = BoundValue::Timestamp;
-            b.date = ISC_DATE(dt.date().toJulianDay() - kJulianDayOfIscZero);
-            b.time = ISC_TIME(dt.time().msecsSinceStartOfDay()) * 10;
-        }
-        break;
-    }
-    default:
-        throw Error(QStringLiteral("パラメーター %1 に %2 型の値は使えません。").arg(name, QString::fromLatin1(v.typeName())));
-    }
-    if (b.kind == BoundValue::Text && b.text.size() > kMaxTextParameter)
-        throw Error(QStringLiteral("パラメーター %1 の値が長すぎます（%2 バイト）。").arg(name).arg(b.text.size()));
-    return b;
-}
-
-bool isTextType(unsigned type)
-{
-    return type == SQL_TEXT || type == SQL_VARYING;
-}
 
 QString formatNumber(double v)
 {
@@ -196,9 +112,7 @@ struct Query::Private
     fb::Ref<IMessageMetadata> inMeta;
     fb::Ref<IMessageMetadata> outMeta;
     std::vector<ColumnInfo> statementColumns;
-    fb::Ref<IMessageMetadata> boundMeta;
-    QByteArray boundSignature;
-    std::vector<unsigned char> inBuffer;
+    InputMessage input;
     std::vector<unsigned char> outBuffer;
 
     // The result.
@@ -309,134 +223,11 @@ struct Query::Private
 
     void releaseStatement() noexcept
     {
-        boundMeta.reset();
-        boundSignature.clear();
+        input.reset();
         inMeta.reset();
         outMeta.reset();
-        if (statement) {
-            try {
-                fb::Status st;
-                statement->free(&st);
-                statement.take();
-            } catch (...) {
-                statement.reset();
-            }
-        }
+        fb::finish(statement, &IStatement::free<ThrowStatusWrapper>);
         statementText.clear();
-    }
-
-    // The input message: the server's described types, except that each
-    // value is sent as what it is (text as text, a number as a number) and
-    // the server converts it to the column's type.
-    void bind(const std::vector<BoundValue>& values)
-    {
-        fb::Status st;
-        const unsigned n = inMeta->getCount(&st);
-        if (n != values.size())
-            throw Error(QStringLiteral("パラメーターの数が文と合いません（%1 / %2）。").arg(values.size()).arg(n),
-                        {}, 0, sqlText());
-        QByteArray signature;
-        std::vector<unsigned> lengths(n, 0);
-        for (unsigned i = 0; i < n; ++i) {
-            const BoundValue& v = values[i];
-            signature += char(v.kind);
-            if (v.kind == BoundValue::Text) {
-                const unsigned described = isTextType(inMeta->getType(&st, i) & ~1u) ? inMeta->getLength(&st, i) : 0;
-                unsigned length = std::max<unsigned>(unsigned(v.text.size()), 1);
-                // Round up so that rows of one statement share one message layout.
-                unsigned rounded = 16;
-                while (rounded < length)
-                    rounded *= 2;
-                lengths[i] = std::min<unsigned>(std::max(described, rounded), kMaxTextParameter);
-                signature += QByteArray::number(lengths[i]);
-            }
-            signature += ',';
-        }
-        if (!boundMeta || signature != boundSignature) {
-            fb::Ref<IMetadataBuilder> builder(inMeta->getBuilder(&st));
-            for (unsigned i = 0; i < n; ++i) {
-                const unsigned described = inMeta->getType(&st, i) & ~1u;
-                auto set = [&](unsigned type, unsigned length) {
-                    builder->setType(&st, i, type | 1);
-                    builder->setLength(&st, i, length);
-                    builder->setScale(&st, i, 0);
-                    builder->setSubType(&st, i, 0);
-                };
-                switch (values[i].kind) {
-                case BoundValue::Null:
-                    builder->setType(&st, i, described | 1);
-                    break;
-                case BoundValue::Text:
-                    set(SQL_VARYING, lengths[i]);
-                    builder->setCharSet(&st, i, isTextType(described) ? inMeta->getCharSet(&st, i) : 0);
-                    break;
-                case BoundValue::Integer:
-                    set(SQL_INT64, 8);
-                    break;
-                case BoundValue::Boolean:
-                    if (described == SQL_BOOLEAN)
-                        set(SQL_BOOLEAN, 1);
-                    else
-                        set(SQL_INT64, 8);
-                    break;
-                case BoundValue::Double:
-                    set(SQL_DOUBLE, 8);
-                    break;
-                case BoundValue::Date:
-                    set(SQL_TYPE_DATE, 4);
-                    break;
-                case BoundValue::Time:
-                    set(SQL_TYPE_TIME, 4);
-                    break;
-                case BoundValue::Timestamp:
-                    set(SQL_TIMESTAMP, 8);
-                    break;
-                }
-            }
-            boundMeta.reset(builder->getMetadata(&st));
-            boundSignature = signature;
-        }
-        inBuffer.assign(boundMeta->getMessageLength(&st), 0);
-        unsigned char* buf = inBuffer.data();
-        for (unsigned i = 0; i < n; ++i) {
-            const BoundValue& v = values[i];
-            auto* nullFlag = reinterpret_cast<short*>(buf + boundMeta->getNullOffset(&st, i));
-            unsigned char* p = buf + boundMeta->getOffset(&st, i);
-            *nullFlag = v.kind == BoundValue::Null ? -1 : 0;
-            switch (v.kind) {
-            case BoundValue::Null:
-                break;
-            case BoundValue::Text: {
-                const auto size = static_cast<unsigned short>(v.text.size());
-                std::memcpy(p, &size, sizeof size);
-                std::memcpy(p + sizeof size, v.text.constData(), size);
-                break;
-            }
-            case BoundValue::Integer:
-                std::memcpy(p, &v.integer, sizeof v.integer);
-                break;
-            case BoundValue::Boolean:
-                if ((boundMeta->getType(&st, i) & ~1u) == SQL_BOOLEAN)
-                    *p = v.integer ? 1 : 0;
-                else
-                    std::memcpy(p, &v.integer, sizeof v.integer);
-                break;
-            case BoundValue::Double:
-                std::memcpy(p, &v.real, sizeof v.real);
-                break;
-            case BoundValue::Date:
-                std::memcpy(p, &v.date, sizeof v.date);
-                break;
-            case BoundValue::Time:
-                std::memcpy(p, &v.time, sizeof v.time);
-                break;
-            case BoundValue::Timestamp: {
-                const ISC_TIMESTAMP ts{v.date, v.time};
-                std::memcpy(p, &ts, sizeof ts);
-                break;
-            }
-            }
-        }
     }
 
     // Copies the row in outBuffer into the row store.
@@ -592,25 +383,9 @@ struct Query::Private
     // The cursor is done: close it and end its own transaction.
     void finishCursor() noexcept
     {
-        if (cursor) {
-            try {
-                fb::Status st;
-                cursor->close(&st);
-                cursor.take();
-            } catch (...) {
-                cursor.reset();
-            }
-        }
+        fb::finish(cursor, &IResultSet::close<ThrowStatusWrapper>);
         cursorTransaction = nullptr;
-        if (ownTransaction) {
-            try {
-                fb::Status st;
-                ownTransaction->commit(&st);
-                ownTransaction.take();
-            } catch (...) {
-                ownTransaction.reset();
-            }
-        }
+        fb::finish(ownTransaction, &ITransaction::commit<ThrowStatusWrapper>);
     }
 
     void abandonCursor() noexcept
@@ -623,25 +398,9 @@ struct Query::Private
     // A statement failed: undo its own transaction (the explicit one is the caller's).
     void rollbackOwn() noexcept
     {
-        if (cursor) {
-            try {
-                fb::Status st;
-                cursor->close(&st);
-                cursor.take();
-            } catch (...) {
-                cursor.reset();
-            }
-        }
+        fb::finish(cursor, &IResultSet::close<ThrowStatusWrapper>);
         cursorTransaction = nullptr;
-        if (ownTransaction) {
-            try {
-                fb::Status st;
-                ownTransaction->rollback(&st);
-                ownTransaction.take();
-            } catch (...) {
-                ownTransaction.reset();
-            }
-        }
+        fb::finish(ownTransaction, &ITransaction::rollback<ThrowStatusWrapper>);
     }
 
     // A statement succeeded: make its own transaction's work permanent.
@@ -775,7 +534,7 @@ void Query::Private::run(bool wantRows)
     std::vector<BoundValue> values;
     values.reserve(std::size_t(parsedSql.names.size()));
     for (const QString& name : parsedSql.names)
-        values.push_back(toBound(params.value(name), name));
+        values.push_back(BoundValue::from(params.value(name), name));
 
     ITransaction* explicitTransaction = conn->explicitTransaction();
 
@@ -826,9 +585,9 @@ void Query::Private::run(bool wantRows)
 
     // Phase two: run it.
     try {
-        bind(values);
+        input.bind(inMeta.get(), values);
         if (isSelect) {
-            cursor.reset(statement->openCursor(&st, transaction, boundMeta.get(), inBuffer.data(), outMeta.get(), 0));
+            cursor.reset(statement->openCursor(&st, transaction, input.metadata(), input.buffer(), outMeta.get(), 0));
             cursorTransaction = transaction;
             rowsAffected = 0;
             rowsAffectedKnown = true;
@@ -840,7 +599,7 @@ void Query::Private::run(bool wantRows)
                 finishCursor();
             }
         } else {
-            statement->execute(&st, transaction, boundMeta.get(), inBuffer.data(), hasOutput ? outMeta.get() : nullptr,
+            statement->execute(&st, transaction, input.metadata(), input.buffer(), hasOutput ? outMeta.get() : nullptr,
                                hasOutput ? outBuffer.data() : nullptr);
             rowsAffectedKnown = false;
             if (wantRows) {
