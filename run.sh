@@ -70,7 +70,7 @@ cmd_bench() {
     trap 'server stop >/dev/null || true' EXIT
     local status=0
     for b in "$BUILD_DIR"/bench/bench_*; do
-        [ -x "$b" ] || continue
+        [ -f "$b" ] && [ -x "$b" ] || continue
         "$b" || status=$?
     done
     return $status
