@@ -1,10 +1,937 @@
 #include "supplier/Unit1.h"
 
+#include "app/Folders.h"
+#include "app/Platform.h"
+#include "app/ScreenFit.h"
+#include "app/SuiteLink.h"
+#include "app/Unit2.h"
+#include "db/Error.h"
+#include "dialogs/Forms.h"
+#include "dialogs/MESSAGE_FROM.h"
+#include "dialogs/Messages.h"
+#include "util/DateFields.h"
+#include "util/Numbers.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QScopeGuard>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QToolButton>
+
+QString ProgramBaseName;
+QString ProgramFolder;
+QString SuiteFolder;
+QString ComputerName;
+QString CompanyName;
+int DefaultClosingDay = 0;
+int DefaultPaymentDay = 0;
+QString DatabasePassword = QStringLiteral("zorquemit");
+QString ExePath;
+QString NetDatabasePath;
+QString NetServer;
+
 TForm1* Form1 = nullptr;
+
+namespace {
+
+const QString kTitle = QStringLiteral("仕入先マスター登録");
+const QColor kHighlight(255, 210, 233);
+const QString kRuler = QStringLiteral("1234567890").repeated(11);
+
+// Design geometry: one row of fields every 34 pixels.
+constexpr int kEditHeight = 27;
+int row(int r)
+{
+    return 8 + r * 34;
+}
+
+QFont mincho(int pixels)
+{
+    QFont f(QStringLiteral("ＭＳ 明朝"));
+    f.setPixelSize(pixels);
+    return f;
+}
+
+// How a box takes Japanese input. Linux input methods choose hiragana or
+// katakana themselves; what the program decides is whether the box takes
+// composed input at all.
+enum class Ime { Off, Hiragana, Katakana, Closed };
+
+void setIme(QWidget* w, Ime mode)
+{
+    w->setAttribute(Qt::WA_InputMethodEnabled, mode != Ime::Off);
+    if (mode == Ime::Closed)
+        w->setInputMethodHints(Qt::ImhPreferLatin);
+    static const char* const names[] = {"off", "hira", "kana", "closed"};
+    w->setProperty("imeMode", QLatin1String(names[int(mode)]));
+}
+
+QColor baseColour(const QWidget* w)
+{
+    return w->palette().color(QPalette::Base);
+}
+
+void setBaseColour(QWidget* w, const QColor& c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, c);
+    w->setPalette(p);
+}
+
+QColor windowColour()
+{
+    return QApplication::palette().color(QPalette::Base);
+}
+
+// The longest beginning of text no wider than width in font.
+QString cutToWidth(const QString& text, const QFont& font, int width)
+{
+    const QFontMetrics fm(font);
+    if (fm.horizontalAdvance(text) <= width)
+        return text;
+    qsizetype lo = 0;
+    qsizetype hi = text.size();
+    while (lo < hi) {
+        const qsizetype mid = (lo + hi + 1) / 2;
+        if (fm.horizontalAdvance(text.left(mid)) <= width)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    if (lo > 0 && text[lo - 1].isHighSurrogate())
+        --lo;
+    return text.left(lo);
+}
+
+// Half-width characters take one column of a fixed-pitch form, all others two.
+int columns(char32_t c)
+{
+    return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
+}
+
+// The date boxes turn an era year or a two-digit year into a full year and
+// drop a month or day that cannot be one.
+void applyDateRules(QLineEdit* box)
+{
+    const QString name = box->objectName();
+    if (name.contains(QLatin1String("NEN"))) {
+        const QString t = box->text();
+        if (!t.isEmpty()) {
+            auto eraYear = [&](int base) { return QString::number(toIntDef(QStringView(t).mid(1, 2)) + base); };
+            if (t.contains(u'S') || t.contains(u's')) {
+                box->setText(eraYear(1925)); // Showa
+            } else if (t.contains(u'H') || t.contains(u'h')) {
+                box->setText(eraYear(1988)); // Heisei
+            } else {
+                const int v = toIntDef(t);
+                if (v >= 0 && v < 99)
+                    box->setText(QString::number(v + 2000));
+            }
+        }
+    }
+    if (name.contains(QLatin1String("TUKI"))) {
+        if (toIntDef(box->text()) > 12)
+            box->setText(QString::number(CurrentMonth()));
+        if (toIntDef(box->text()) == 0)
+            box->clear();
+    }
+    if (name.contains(QLatin1String("HI"))) {
+        if (toIntDef(box->text()) == 0)
+            box->clear();
+    }
+}
+
+} // namespace
+
+bool IsPlainEdit(const QWidget* w)
+{
+    return w && w->metaObject() == &QLineEdit::staticMetaObject && !qobject_cast<QComboBox*>(w->parentWidget());
+}
+
+void ClearEditFields(QWidget* form)
+{
+    if (!form)
+        return;
+    if (!ProgramFolder.isEmpty())
+        QDir::setCurrent(ProgramFolder);
+    for (QLineEdit* e : form->findChildren<QLineEdit*>())
+        if (IsPlainEdit(e) && !e->objectName().contains(QLatin1String("_SYS_")))
+            e->clear();
+}
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent)
 {
+    Form1 = this;
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("仕入先マスター登録"));
+    setWindowTitle(kTitle);
+    // System menu only: no minimise or maximise box.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(mincho(19));
+    buildCommandBar();
+    buildFields();
+    buildTabOrder();
     resize(1079, 598);
+    qApp->installEventFilter(this);
+    InstallFocusHandler();
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    qApp->removeEventFilter(this);
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::buildCommandBar()
+{
+    Panel6 = new QFrame(this);
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    Panel6->setGeometry(0, 0, 1079, 80);
+    ToolBar3 = new QWidget(Panel6);
+    ToolBar3->setObjectName(QStringLiteral("ToolBar3"));
+    ToolBar1 = new QWidget(Panel6);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar2 = new QWidget(Panel6);
+    ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+    for (QWidget* bar : {ToolBar3, ToolBar1})
+        bar->setGeometry(0, 0, 1079, 48);
+    ToolBar2->setGeometry(0, 50, 1079, 22);
+
+    QFont buttonFont(QStringLiteral("ＭＳ Ｐ明朝"));
+    buttonFont.setPixelSize(15);
+    buttonFont.setBold(true);
+    auto makeButton = [&](QWidget* bar, const QString& name, const QString& caption) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(name);
+        b->setText(caption);
+        b->setAutoRaise(true); // a flat speed button
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setFont(buttonFont);
+        b->setStyleSheet(QStringLiteral("color: navy;"));
+        b->setGeometry(0, 0, 65, 48);
+        return b;
+    };
+    // The two-character captions have an ideographic space between their characters.
+    const QStringList normal = {QStringLiteral("Ｈｅｌｐ"), {}, QStringLiteral("登　録"), {},
+                                QStringLiteral("検　索"),   QStringLiteral("←前へ"), QStringLiteral("次へ→"),
+                                QStringLiteral("初期化"),   QStringLiteral("一覧表"), {},
+                                QStringLiteral("印　刷"),   QStringLiteral("終　了")};
+    const QStringList shifted = {{}, {}, {}, QStringLiteral("削　除"), {}, {}, {}, QStringLiteral("ﾏｽﾀｰ統合"),
+                                 QStringLiteral("TXT取込"), {}, {}, {}};
+    for (int i = 0; i < 12; ++i) {
+        normalBank << makeButton(ToolBar3, QStringLiteral("SB%1").arg(i + 1, 2, 10, QLatin1Char('0')), normal[i]);
+        shiftBank << makeButton(ToolBar1, QStringLiteral("SBS_%1").arg(i + 1, 2, 10, QLatin1Char('0')), shifted[i]);
+        auto* legend = new QLabel(QStringLiteral("F%1").arg(i + 1), ToolBar2);
+        legend->setObjectName(QStringLiteral("label%1").arg(i + 1, 2, 10, QLatin1Char('0')));
+        legend->setAlignment(Qt::AlignCenter);
+        legend->setFont(mincho(15));
+        legend->setStyleSheet(QStringLiteral("color: maroon;"));
+        keyLabels << legend;
+    }
+    SB01 = normalBank[0], SB02 = normalBank[1], SB03 = normalBank[2], SB04 = normalBank[3];
+    SB05 = normalBank[4], SB06 = normalBank[5], SB07 = normalBank[6], SB08 = normalBank[7];
+    SB09 = normalBank[8], SB10 = normalBank[9], SB11 = normalBank[10], SB12 = normalBank[11];
+    SBS_01 = shiftBank[0], SBS_02 = shiftBank[1], SBS_03 = shiftBank[2], SBS_04 = shiftBank[3];
+    SBS_05 = shiftBank[4], SBS_06 = shiftBank[5], SBS_07 = shiftBank[6], SBS_08 = shiftBank[7];
+    SBS_09 = shiftBank[8], SBS_10 = shiftBank[9], SBS_11 = shiftBank[10], SBS_12 = shiftBank[11];
+    // Delete is drawn in its warning colour.
+    SBS_04->setStyleSheet(QStringLiteral("color: rgb(255, 0, 128);"));
+    ToolBar1->hide();
+
+    connect(SBS_01, &QToolButton::clicked, this, &TForm1::SBS_01Click);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(0, 80, 1079, 18);
+    ProgressBar1->hide();
+}
+
+void TForm1::buildFields()
+{
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(0, 80, 1079, 518);
+
+    auto label = [this](const QString& text, int x, int y, int w, const char* name = nullptr) {
+        auto* l = new QLabel(text, Panel1);
+        l->setObjectName(name ? QLatin1String(name) : QStringLiteral("lbl_%1_%2").arg(x).arg(y));
+        l->setFont(mincho(19));
+        l->setGeometry(x, y, w, kEditHeight);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return l;
+    };
+    auto hint = [&](const QString& text, int x, int y, int w) {
+        QLabel* l = label(text, x, y, w);
+        l->setFont(mincho(16));
+        l->setStyleSheet(QStringLiteral("color: blue;"));
+        return l;
+    };
+    auto edit = [this](const char* name, int x, int y, int w, Ime ime,
+                       Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
+        auto* e = new QLineEdit(Panel1);
+        e->setObjectName(QLatin1String(name));
+        e->setFont(mincho(19));
+        e->setGeometry(x, y, w, kEditHeight);
+        e->setAlignment(align);
+        setIme(e, ime);
+        return e;
+    };
+    auto readOnlyBox = [&](const char* name, int x, int y, int w, int maxLength) {
+        QLineEdit* e = edit(name, x, y, w, Ime::Off, Qt::AlignCenter);
+        e->setReadOnly(true);
+        e->setMaxLength(maxLength);
+        setBaseColour(e, QApplication::palette().color(QPalette::Button)); // button face
+        return e;
+    };
+    auto combo = [this](const char* name, int x, int y, int w) {
+        auto* c = new QComboBox(Panel1);
+        c->setObjectName(QLatin1String(name));
+        c->setFont(mincho(19));
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->lineEdit()->setMaxLength(10);
+        c->setGeometry(x, y, w, kEditHeight);
+        return c;
+    };
+    const Qt::Alignment centred = Qt::AlignCenter;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+
+    // Left: code, names, contacts and address.
+    constexpr int lx = 8, ex = 108;
+    label(QStringLiteral("仕入先CD"), lx, row(0), 96);
+    BAN_01 = readOnlyBox("BAN_01", ex, row(0), 90, 32767);
+    BAN_01->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label(QStringLiteral("登録日"), 230, row(0), 64);
+    NEN05 = readOnlyBox("NEN05", 296, row(0), 56, 4);
+    label(QStringLiteral("年"), 354, row(0), 20);
+    TUKI05 = readOnlyBox("TUKI05", 376, row(0), 36, 2);
+    label(QStringLiteral("月"), 414, row(0), 20);
+    HI05 = readOnlyBox("HI05", 436, row(0), 36, 2);
+    label(QStringLiteral("日"), 474, row(0), 20);
+    label(QStringLiteral("修正日"), 520, row(0), 64);
+    NEN06 = readOnlyBox("NEN06", 586, row(0), 56, 4);
+    label(QStringLiteral("年"), 644, row(0), 20);
+    TUKI06 = readOnlyBox("TUKI06", 666, row(0), 36, 2);
+    label(QStringLiteral("月"), 704, row(0), 20);
+    HI06 = readOnlyBox("HI06", 726, row(0), 36, 2);
+    label(QStringLiteral("日"), 764, row(0), 20);
+
+    label(QStringLiteral("検索ｷｰ"), lx, row(1), 96);
+    ED_01 = edit("ED_01", ex, row(1), 250, Ime::Katakana);
+    label(QStringLiteral("仕入先名"), lx, row(2), 96);
+    ED_02_1 = edit("ED_02_1", ex, row(2), 380, Ime::Hiragana);
+    ED_02_2 = edit("ED_02_2", ex, row(3), 380, Ime::Hiragana);
+    label(QStringLiteral("略称"), lx, row(4), 96);
+    E_RYAKU = edit("E_RYAKU", ex, row(4), 380, Ime::Hiragana);
+    label(QStringLiteral("代表者名"), lx, row(5), 96);
+    ED_03 = edit("ED_03", ex, row(5), 250, Ime::Hiragana);
+    label(QStringLiteral("担当部署"), lx, row(6), 96);
+    ED_04 = edit("ED_04", ex, row(6), 250, Ime::Hiragana);
+    label(QStringLiteral("担当者名"), lx, row(7), 96);
+    ED_05 = edit("ED_05", ex, row(7), 250, Ime::Hiragana);
+    label(QStringLiteral("電話番号"), lx, row(8), 96);
+    ED_06 = edit("ED_06", ex, row(8), 150, Ime::Off);
+    label(QStringLiteral("FAX番号"), 264, row(8), 76);
+    ED_07 = edit("ED_07", 338, row(8), 150, Ime::Off);
+    label(QStringLiteral("郵便番号"), lx, row(9), 96);
+    ED_08 = edit("ED_08", ex, row(9), 110, Ime::Off);
+    label(QStringLiteral("住所１"), lx, row(10), 96);
+    ED_09 = edit("ED_09", ex, row(10), 380, Ime::Hiragana);
+    label(QStringLiteral("住所２"), lx, row(11), 96);
+    ED_10 = edit("ED_10", ex, row(11), 380, Ime::Hiragana);
+    label(QStringLiteral("携帯電話"), lx, row(12), 96);
+    ED_12 = edit("ED_12", ex, row(12), 160, Ime::Off);
+    label(QStringLiteral("備考"), lx, row(13), 96);
+    ED_13 = edit("ED_13", ex, row(13), 380, Ime::Hiragana);
+    label(QStringLiteral("ｲﾝﾎﾞｲｽ番号"), lx, row(14), 96);
+    E_INBOICE = edit("E_INBOICE", ex, row(14), 170, Ime::Closed, centred);
+    CheckBox1 = new QCheckBox(QStringLiteral("インボイス未登録業者"), Panel1);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setFont(mincho(19));
+    CheckBox1->setGeometry(292, row(14), 220, kEditHeight);
+    label(QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽ"), lx, row(15), 96);
+    E_MAILE = edit("E_MAILE", ex, row(15), 935, Ime::Off);
+
+    // Right: bank account, fees, days and the coded fields.
+    constexpr int rx = 500, rex = 578;
+    label(QStringLiteral("銀行ＣＤ"), rx, row(1), 76);
+    E_CD_1 = edit("E_CD_1", rex, row(1), 60, Ime::Off);
+    E_CD_1->setMaxLength(8);
+    E_CD_1->setToolTip(QStringLiteral("銀行名は、半角カタカナで検索できます。"));
+    label(QStringLiteral("銀行名"), 644, row(1), 56);
+    E_GINKOU_1 = edit("E_GINKOU_1", 702, row(1), 341, Ime::Hiragana);
+    label(QStringLiteral("支店ＣＤ"), rx, row(2), 76);
+    E_CD_2 = edit("E_CD_2", rex, row(2), 60, Ime::Off);
+    E_CD_2->setMaxLength(8);
+    E_CD_2->setToolTip(QStringLiteral("支店名は、半角カタカナで検索できます。"));
+    label(QStringLiteral("支店名"), 644, row(2), 56);
+    E_GINKOU_2 = edit("E_GINKOU_2", 702, row(2), 341, Ime::Hiragana);
+    label(QStringLiteral("口座種別"), rx, row(3), 76);
+    E_CD_3 = edit("E_CD_3", rex, row(3), 30, Ime::Off, centred);
+    E_CD_3->setMaxLength(1);
+    label(QStringLiteral("１；普通預金 ２；当座預金"), 616, row(3), 300);
+    label(QStringLiteral("口座番号"), rx, row(4), 76);
+    E_GINKOU_3 = edit("E_GINKOU_3", rex, row(4), 150, Ime::Closed);
+    label(QStringLiteral("口座名義"), rx, row(5), 76);
+    E_GINKOU_4 = edit("E_GINKOU_4", rex, row(5), 465, Ime::Katakana);
+
+    label(QStringLiteral("1万未満"), rex, row(6) + 4, 90)->setAlignment(centred);
+    label(QStringLiteral("3万未満"), rex + 94, row(6) + 4, 90)->setAlignment(centred);
+    label(QStringLiteral("3万以上"), rex + 188, row(6) + 4, 90)->setAlignment(centred);
+    label(QStringLiteral("振込手数料"), rx, row(6) + 4, 96);
+    BAN_18 = edit("BAN_18", rex, row(7), 90, Ime::Off, right);
+    BAN_16 = edit("BAN_16", rex + 94, row(7), 90, Ime::Off, right);
+    BAN_17 = edit("BAN_17", rex + 188, row(7), 90, Ime::Off, right);
+    hint(QStringLiteral("←税込み"), rex + 284, row(7), 80);
+
+    label(QStringLiteral("締 め 日"), rx, row(8), 76);
+    BAN_08 = edit("BAN_08", rex, row(8), 44, Ime::Off, centred);
+    hint(QStringLiteral("締め日は、末締めならば３１を入力します。"), rex + 50, row(8), 420);
+    label(QStringLiteral("支 払 日"), rx, row(9), 76);
+    BAN_09 = edit("BAN_09", rex, row(9), 44, Ime::Off, centred);
+    hint(QStringLiteral("支払日は、日付＋翌月なら100翌々月なら＋200"), rex + 50, row(9), 420);
+
+    auto codeField = [&](const char* name, int x, int r, int maxLength, Qt::Alignment align) {
+        QLineEdit* e = edit(name, x, row(r), 44, Ime::Off, align);
+        e->setMaxLength(maxLength);
+        return e;
+    };
+    constexpr int cx2 = 792, cex2 = 870;
+    label(QStringLiteral("税区分"), rx, row(10), 76);
+    BAN_10 = codeField("BAN_10", rex, 10, 1, centred);
+    C_BOX_10 = combo("C_BOX_10", rex + 46, row(10), 145);
+    Label18 = label(QStringLiteral("科目"), rx, row(11), 76, "Label18");
+    BAN_12 = codeField("BAN_12", rex, 11, 3, centred);
+    C_BOX_12 = combo("C_BOX_12", rex + 46, row(11), 145);
+    label(QStringLiteral("支払区分"), rx, row(12), 76);
+    BAN_14 = codeField("BAN_14", rex, 12, 1, centred);
+    C_BOX_14 = combo("C_BOX_14", rex + 46, row(12), 145);
+    Label20 = label(QStringLiteral("工種"), rx, row(13), 76, "Label20");
+    BAN_13 = codeField("BAN_13", rex, 13, 4, right);
+    C_BOX_13 = combo("C_BOX_13", rex + 46, row(13), 161);
+    label(QStringLiteral("金額計算"), cx2, row(10), 76);
+    BAN_21 = codeField("BAN_21", cex2, 10, 1, centred);
+    C_BOX_21 = combo("C_BOX_21", cex2 + 46, row(10), 145);
+    label(QStringLiteral("税端数"), cx2, row(11), 76);
+    BAN_11 = codeField("BAN_11", cex2, 11, 1, right);
+    C_BOX_11 = combo("C_BOX_11", cex2 + 46, row(11), 156);
+    label(QStringLiteral("請求区分"), cx2, row(12), 76);
+    BAN_20 = codeField("BAN_20", cex2, 12, 1, right);
+    C_BOX_20 = combo("C_BOX_20", cex2 + 46, row(12), 137);
+    label(QStringLiteral("業者区分"), cx2, row(13), 76);
+    ComboBox1 = combo("ComboBox1", cex2, row(13), 145);
+    ComboBox1->addItems({QStringLiteral("法人・団体"), QStringLiteral("個人")});
+    ComboBox1->setCurrentIndex(0);
+    setIme(ComboBox1, Ime::Closed);
+
+    label(QStringLiteral("協力費"), rx, row(14), 76);
+    ED_11 = edit("ED_11", rex, row(14), 60, Ime::Off, right);
+    label(QStringLiteral("％"), rex + 62, row(14), 24);
+    label(QStringLiteral("手形"), rex + 100, row(14), 44);
+    BAN_15 = edit("BAN_15", rex + 146, row(14), 60, Ime::Off, right);
+    label(QStringLiteral("％"), rex + 208, row(14), 24);
+    // The discount rate is shown in one customer's installation only.
+    Label36 = label(QStringLiteral("歩引"), rex + 246, row(14), 44, "Label36");
+    ED_14 = edit("ED_14", rex + 292, row(14), 60, Ime::Off, right);
+    Label37 = label(QStringLiteral("％"), rex + 354, row(14), 24, "Label37");
+    for (QWidget* w : {static_cast<QWidget*>(Label36), static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label37)})
+        w->hide();
+
+    SpeedButton1 = new QToolButton(Panel1);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setText(QStringLiteral("銀行マスター"));
+    SpeedButton1->setFont(mincho(15));
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setGeometry(926, row(3), 117, kEditHeight);
+    Button1 = new QPushButton(QStringLiteral("検索セット"), Panel1);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(926, row(4), 117, kEditHeight);
+    Button1->setFocusPolicy(Qt::NoFocus);
+    Button1->hide();
+
+    // Measures texts in the fields' own font.
+    L_MOJI = new QLabel(Panel1);
+    L_MOJI->setObjectName(QStringLiteral("L_MOJI"));
+    L_MOJI->setFont(mincho(19));
+    L_MOJI->hide();
+}
+
+void TForm1::buildTabOrder()
+{
+    // Every control in screen order; the stops of the Enter order are the
+    // ones marked true. The others are reached by mouse only.
+    const QList<QPair<QWidget*, bool>> order = {
+        {BAN_01, false},     {NEN05, false},      {TUKI05, false},    {HI05, false},       {NEN06, false},
+        {TUKI06, false},     {HI06, false},       {ED_01, true},      {ED_02_1, true},     {ED_02_2, true},
+        {E_RYAKU, true},     {ED_03, true},       {ED_04, true},      {ED_05, true},       {ED_06, true},
+        {ED_07, true},       {ED_08, true},       {ED_09, true},      {ED_10, true},       {ED_12, true},
+        {ED_13, true},       {E_INBOICE, true},   {E_MAILE, true},    {E_CD_1, true},      {E_GINKOU_1, false},
+        {E_CD_2, true},      {E_GINKOU_2, false}, {E_CD_3, true},     {E_GINKOU_3, true},  {E_GINKOU_4, true},
+        {BAN_18, true},      {BAN_16, true},      {BAN_17, true},     {BAN_08, true},      {BAN_09, true},
+        {BAN_10, true},      {C_BOX_10, false},   {BAN_12, true},     {C_BOX_12, false},   {BAN_14, true},
+        {C_BOX_14, false},   {BAN_21, true},      {C_BOX_21, false},  {BAN_11, true},      {C_BOX_11, false},
+        {BAN_13, true},      {C_BOX_13, false},   {BAN_20, true},     {C_BOX_20, false},   {ComboBox1, false},
+        {ED_11, true},       {BAN_15, true},      {ED_14, true},      {CheckBox1, true},
+    };
+    QWidget* previous = nullptr;
+    for (const auto& [w, stop] : order) {
+        m_tabOrder << w;
+        if (stop)
+            m_stops << w;
+        w->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+    // The fields that take Enter themselves (bank, branch, postal code and the
+    // coded fields) keep Enter from moving on while they have the focus.
+    for (QWidget* w : {static_cast<QWidget*>(ED_08), static_cast<QWidget*>(BAN_10), static_cast<QWidget*>(BAN_11),
+                       static_cast<QWidget*>(BAN_12), static_cast<QWidget*>(BAN_13), static_cast<QWidget*>(BAN_14),
+                       static_cast<QWidget*>(BAN_20), static_cast<QWidget*>(BAN_21), static_cast<QWidget*>(E_CD_1),
+                       static_cast<QWidget*>(E_CD_2)}) {
+        m_onEnter.insert(w, [this] { E_CD_1Enter(); });
+        m_onExit.insert(w, [this] { E_CD_1Exit(); });
+    }
+}
+
+void TForm1::FormCreate()
+{
+    ProgramBaseName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    MakeDirectoryPath(QStringLiteral("../LOCAL"));
+    ComputerName = LocalComputerName().toUpper();
+}
+
+int TForm1::panelHeight() const
+{
+    return int(SB01->height() * 1.1 + ToolBar2->height() * 1.1);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TForm1::FormShow()
+{
+    resize(int(E_GINKOU_1->height() * 1.3 + E_GINKOU_1->x() + E_GINKOU_1->width()), int(E_MAILE->height() * 24.4));
+    if (m_firstShowingDone)
+        return;
+    m_firstShowingDone = true;
+    try {
+        FirstShowing();
+    } catch (const std::exception& e) {
+        // The screen stays open without its defaults.
+        ShowErrorBox(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm1::FirstShowing()
+{
+    // Fit every form to the screen.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    const ScreenFit fit = FitToScreen(area.width(), area.height(), logicalDpiY(), width(), height());
+    resize(fit.width, fit.height);
+    try {
+        ScaleForm(this, fit.percent);
+        CentreOnScreen(this);
+        for (QWidget* form : QApplication::topLevelWidgets()) {
+            if (form == this || qobject_cast<QMenu*>(form))
+                continue;
+            ScaleForm(form, fit.percent);
+            CentreOnScreen(form);
+        }
+    } catch (...) {
+        // A form that cannot be scaled ends the scaling, not the start-up.
+    }
+    resize(int(E_GINKOU_1->height() * 1.45 + E_GINKOU_1->x() + E_GINKOU_1->width()),
+           std::min(int(E_MAILE->height() * 26.4), area.height()));
+
+    SuiteLinkOrThrow();
+    OpenDatabases();
+    ReadSettings();
+    Panel6->setFixedHeight(panelHeight());
+    FormResize();
+
+    InstallFocusHandler();
+    LastFocused = ED_02_1;
+    FocusChain({ED_02_1, ED_01});
+    CheckSchema();
+    BAN_08->setText(QString::number(DefaultClosingDay));
+    BAN_09->setText(QString::number(DefaultPaymentDay));
+    InstallFocusHandler();
+    FocusChain({BAN_01, ED_01});
+}
+
+void TForm1::SuiteLinkOrThrow()
+{
+    SuiteSettings settings{ProgramFolder, SuiteFolder, ProgramBaseName, DatabasePassword, ExePath, NetDatabasePath,
+                           NetServer};
+    // The settings change step by step, also when a setting file turns out too short.
+    auto keep = qScopeGuard([&] {
+        ProgramFolder = settings.ProgramFolder;
+        SuiteFolder = settings.SuiteFolder;
+        ProgramBaseName = settings.ProgramBaseName;
+        DatabasePassword = settings.DatabasePassword;
+        ExePath = settings.ExePath;
+        NetDatabasePath = settings.NetDatabasePath;
+        NetServer = settings.NetServer;
+    });
+    LinkSuiteDatabase(QDir::currentPath(), QCoreApplication::applicationFilePath(), settings, DM2->FDConnection1);
+}
+
+void TForm1::SBS_01Click()
+{
+    try {
+        SuiteLinkOrThrow();
+    } catch (const SettingFileError& e) {
+        ShowErrorBox(e.message());
+    }
+}
+
+void TForm1::OpenDatabases()
+{
+    // The program's own scratch database, created when a normal end removed it.
+    const QString path = SuiteFolder + QStringLiteral("/LOCAL/") + ProgramBaseName + QStringLiteral(".FDB");
+    auto localParams = [&path](bool create) {
+        return QStringList{QStringLiteral("CreateDatabase=") + (create ? QLatin1String("true") : QLatin1String("false")),
+                           QStringLiteral("Database=") + path,
+                           QStringLiteral("User_Name=sysdba"),
+                           QStringLiteral("Password=zorquemit"),
+                           QStringLiteral("Protocol=TCPIP"),
+                           QStringLiteral("Port=3060"),
+                           QStringLiteral("DriverID=FB")};
+    };
+    db::Connection& local = DM2->FDConnection_L;
+    if (!QFile::exists(path)) {
+        local.params() = localParams(true);
+        local.setConnected(true);
+    }
+    local.setConnected(false);
+    local.params() = localParams(false);
+    local.setConnected(true);
+
+    DM2->FDConnection1.setConnected(true);
+    setWindowTitle(kTitle);
+}
+
+void TForm1::ReadSettings()
+{
+    ProgramFolder = QDir::currentPath();
+    ComputerName = LocalComputerName();
+
+    db::Query& q = DM2->FDQ_VORNALIX;
+    q.close();
+    q.clearSql();
+    q.addSql(QStringLiteral("SELECT NAME FROM LOOK_KIHON where CD=0"));
+    q.open();
+    CompanyName = q.field(QStringLiteral("NAME")).asString();
+    ApplyCompanyName();
+    q.close();
+
+    auto day = [&q](int setting, int& target) {
+        q.clearSql();
+        q.addSql(QStringLiteral("select * from LOOK_KIHON where CD=%1").arg(setting));
+        q.open();
+        const int value = toIntDef(q.field(QStringLiteral("NAME")).asString());
+        if (value > 0)
+            target = value;
+        q.close();
+    };
+    day(901, DefaultClosingDay);
+    day(902, DefaultPaymentDay);
+}
+
+void TForm1::ApplyCompanyName()
+{
+    if (!CompanyName.contains(QStringLiteral("ネリダス")))
+        return;
+    for (QWidget* w : {static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label36), static_cast<QWidget*>(Label37)})
+        w->show();
+}
+
+void TForm1::CheckSchema()
+{
+    // Newer suites have more supplier columns; each check is on its own and
+    // any failure (the column is there already, no right to alter) is silent.
+    auto check = [](const char* column, auto statementFor) {
+        try {
+            db::Query probe(DM2->FDConnection1);
+            probe.setSql(QStringLiteral(
+                             "SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH FROM RDB$FIELDS F JOIN RDB$RELATION_FIELDS RF "
+                             "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = 'MAS_SIIRE' AND "
+                             "RF.RDB$FIELD_NAME = '%1'")
+                             .arg(QLatin1String(column)));
+            probe.open();
+            const QString statement = statementFor(!probe.isEmpty(), probe.field(QStringLiteral("RDB$FIELD_LENGTH")).asInteger());
+            if (statement.isEmpty())
+                return;
+            db::Query& q = DM2->FDQ_VORNALIX;
+            q.clearSql();
+            q.addSql(statement);
+            q.execute();
+        } catch (const std::exception&) {
+        }
+    };
+    check("E_MAILE", [](bool found, int length) {
+        if (!found)
+            return QStringLiteral("ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120)");
+        return length < 120 ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120) ") : QString();
+    });
+    check("INBOICE", [](bool found, int length) {
+        if (!found)
+            return QStringLiteral("ALTER TABLE LOOK_KIHON ADD INBOICE Char(20)");
+        return length < 20 ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD INBOICE Char(20) ") : QString();
+    });
+    check("IB_KBN", [](bool found, int) {
+        return found ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD IB_KBN SMALLINT") : QString();
+    });
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::FormResize()
+{
+    const int w = width();
+    const int each = int(w / 12.2);
+    Panel6->setGeometry(0, 0, w, Panel6->height());
+    for (QWidget* bar : {ToolBar3, ToolBar1, ToolBar2})
+        bar->resize(w, bar->height());
+    int x = 0;
+    for (int i = 0; i < 12; ++i) {
+        // The last button takes the rest of its bar.
+        const int bw = i < 11 ? each : std::max(each, ToolBar3->width() - x);
+        normalBank[i]->setGeometry(x, 0, bw, normalBank[i]->height());
+        shiftBank[i]->setGeometry(x, 0, bw, shiftBank[i]->height());
+        keyLabels[i]->setGeometry(x, 0, i < 11 ? each : each, ToolBar2->height());
+        x += bw;
+    }
+    if (m_firstShowingDone)
+        Panel6->setFixedHeight(panelHeight());
+    ToolBar2->move(0, Panel6->height() - ToolBar2->height() - 2);
+    Panel1->setGeometry(0, Panel6->height(), w, std::max(0, height() - Panel6->height()));
+    ProgressBar1->setGeometry(0, Panel6->height(), w, ProgressBar1->height());
+}
+
+// ---------------------------------------------------------------------------
+// Keyboard: the form sees every key before the focused control does.
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (!target || target->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::KeyRelease) {
+        if (!key->isAutoRepeat())
+            FormKeyUp();
+        return false;
+    }
+    if (FormKeyDown(key->key(), key->modifiers()))
+        return true;
+    return FormKeyPress(key->key());
+}
+
+bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers)
+{
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) {
+        const int n = key - Qt::Key_F1;
+        if (!ToolBar1->isHidden())
+            shiftBank[n]->click();
+        else if (!ToolBar3->isHidden())
+            normalBank[n]->click();
+        return true;
+    }
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        Find_jump(key == Qt::Key_Down);
+        return true;
+    }
+    if (key == Qt::Key_Shift) {
+        ToolBar1->show();
+        ToolBar3->hide();
+    }
+    return false;
+}
+
+void TForm1::FormKeyUp()
+{
+    ToolBar3->show();
+    ToolBar1->hide();
+}
+
+bool TForm1::FormKeyPress(int key)
+{
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && EnterMovesFocus) {
+        Find_jump(true);
+        return true;
+    }
+    return false;
+}
+
+QWidget* TForm1::controlOf(QWidget* w) const
+{
+    for (QWidget* p = w; p && p != this; p = p->parentWidget())
+        if (m_tabOrder.contains(p))
+            return p;
+    return w;
+}
+
+void TForm1::Find_jump(bool forward)
+{
+    const int n = int(m_tabOrder.size());
+    int i = int(m_tabOrder.indexOf(controlOf(focusWidget())));
+    if (i < 0)
+        i = forward ? -1 : n;
+    for (int step = 0; step < n; ++step) {
+        i = (i + (forward ? 1 : -1) + n) % n;
+        QWidget* w = m_tabOrder[i];
+        if (m_stops.contains(w) && w->isVisibleTo(this) && w->isEnabled()) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            focus_move();
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Focus: the box being left is normalised, the box being entered highlighted.
+
+void TForm1::InstallFocusHandler()
+{
+    connect(qApp, &QApplication::focusChanged, this, &TForm1::focus_move, Qt::UniqueConnection);
+}
+
+void TForm1::FocusChain(std::initializer_list<QWidget*> controls)
+{
+    for (QWidget* w : controls) {
+        w->setFocus(Qt::OtherFocusReason);
+        focus_move(); // also when the window is not active and Qt stays silent
+    }
+}
+
+void TForm1::focus_move()
+{
+    QWidget* active = controlOf(focusWidget());
+    if (!active || active == LastFocused)
+        return;
+    QWidget* left = LastFocused;
+    if (IsPlainEdit(left))
+        leave(static_cast<QLineEdit*>(left));
+    LastFocused = active;
+    if (IsPlainEdit(active))
+        enter(static_cast<QLineEdit*>(active));
+    if (const auto exit = m_onExit.value(left))
+        exit();
+    if (const auto entered = m_onEnter.value(active))
+        entered();
+}
+
+void TForm1::leave(QLineEdit* box)
+{
+    if (baseColour(box) == kHighlight)
+        setBaseColour(box, windowColour());
+    box->setText(cutToWidth(box->text(), box->font(), box->width()));
+    applyDateRules(box);
+    if (box->text().isEmpty())
+        return;
+
+    // The box holds as many columns as ruler digits fit in it.
+    QString ruler = kRuler;
+    const QFontMetrics fm(box->font());
+    while (!ruler.isEmpty() && box->width() < fm.horizontalAdvance(ruler))
+        ruler.chop(1);
+    const int capacity = int(ruler.size());
+    QString text = box->text();
+    text.remove(QLatin1String("\r\n"));
+    text.remove(u'\n');
+    text.remove(u'\t');
+    QString kept;
+    int used = 0;
+    for (char32_t c : QStringView(text).toUcs4()) {
+        used += columns(c);
+        if (used > capacity)
+            break;
+        kept += QString::fromUcs4(&c, 1);
+    }
+    box->setText(kept);
+}
+
+void TForm1::enter(QLineEdit* box)
+{
+    const QColor base = baseColour(box);
+    if (base == windowColour() || base == QColor(Qt::white))
+        setBaseColour(box, kHighlight);
+    box->setText(cutToWidth(box->text(), box->font(), box->width() - 4));
+    applyDateRules(box);
+    const QString name = box->objectName();
+    if (name.contains(QLatin1String("TUKI")) || name.contains(QLatin1String("HI")))
+        box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
+}
+
+void TForm1::E_CD_1Enter()
+{
+    EnterMovesFocus = false;
+}
+
+void TForm1::E_CD_1Exit()
+{
+    EnterMovesFocus = true;
+}
+
+void TForm1::KeepOnScreen()
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    QRect frame = frameGeometry();
+    int top = frame.top();
+    int left = frame.left();
+    if (top + frame.height() > area.height())
+        top = area.height() - frame.height();
+    if (top < 0)
+        top = 0;
+    if (left > area.width() / 2)
+        left = area.width() - frame.width();
+    if (left < 0)
+        left = 0;
+    if (top != frame.top() || left != frame.left())
+        move(left, top);
+}
+
+// ---------------------------------------------------------------------------
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    KeepOnScreen();
+    if (ShowMessageDialog(MessageAskDefaultNo, QStringLiteral("終了しますか？"), this) != 1) {
+        event->ignore();
+        return;
+    }
+    if (DM2)
+        DM2->FDConnection_L.setConnected(false);
+    CleanLocalFolder(QStringLiteral("../LOCAL"), ProgramBaseName);
+    event->accept();
 }

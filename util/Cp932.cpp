@@ -113,18 +113,22 @@ QString codePointText(const QString& character)
     return QStringLiteral("U+%1").arg(QString::number(code, 16).toUpper(), 4, QLatin1Char('0'));
 }
 
+QString unusableCharacter(const QString& character)
+{
+    return QStringLiteral("「%1」(%2) はシフトJIS（コードページ932）にない文字のため、使えません。")
+        .arg(character, codePointText(character));
+}
+
 } // namespace
 
 EncodeError::EncodeError(const QString& character, qsizetype position)
-    : std::runtime_error((codePointText(character) + QStringLiteral(" has no code page 932 form")).toStdString()),
-      m_character(character), m_position(position)
+    : std::runtime_error(unusableCharacter(character).toStdString()), m_character(character), m_position(position)
 {
 }
 
 QString EncodeError::message() const
 {
-    return QStringLiteral("「%1」(%2) はシフトJIS（コードページ932）にない文字のため、使えません。")
-        .arg(m_character, codePointText(m_character));
+    return unusableCharacter(m_character);
 }
 
 QByteArray encode(QStringView text)

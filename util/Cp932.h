@@ -21,7 +21,7 @@ class EncodeError : public std::runtime_error
 public:
     EncodeError(const QString& character, qsizetype position);
 
-    // The user-facing message, naming the character and its code point.
+    // The user-facing message (also what(), in UTF-8), naming the character and its code point.
     QString message() const;
     QString character() const { return m_character; }
     qsizetype position() const { return m_position; }

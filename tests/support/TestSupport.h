@@ -22,14 +22,43 @@ class SuiteDatabase
 {
 public:
     explicit SuiteDatabase(Suite kind = Suite::Current);
+    // The database file at folder/VORNALIX.FDB instead of a folder of its own.
+    SuiteDatabase(Suite kind, const QString& folder);
 
     QString path() const { return m_path; }
-    QString folder() const { return m_dir.path(); }
     QStringList params() const { return serverParams(m_path); }
 
 private:
     QTemporaryDir m_dir;
     QString m_path;
+};
+
+// A suite installation laid out as the program expects it: the suite root
+// holding the suite database VORNALIX.FDB (and, after a start, LOCAL), and
+// the program folder beside it, which becomes the working directory for the
+// lifetime of this object. No setting files: the program finds the database
+// as ../VORNALIX.FDB on the local server.
+class Installation
+{
+public:
+    explicit Installation(Suite kind = Suite::Current);
+    ~Installation();
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+
+    QString root() const { return m_root.path(); }
+    QString programFolder() const;
+    QString localFolder() const;
+    QString databasePath() const { return m_database.path(); }
+    // The parameters of a second connection to the suite database.
+    QStringList params() const { return m_database.params(); }
+    // Writes a setting file into the program folder, bytes as given.
+    void writeSetting(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir m_root;
+    SuiteDatabase m_database;
+    QString m_previousFolder;
 };
 
 } // namespace testing

@@ -1,0 +1,13 @@
+#include "app/Platform.h"
+
+#include <QSysInfo>
+
+bool PlatformAccepted()
+{
+    return QSysInfo::kernelType() == QLatin1String("linux");
+}
+
+QString LocalComputerName()
+{
+    return QSysInfo::machineHostName().left(15);
+}

@@ -1,0 +1,217 @@
+#include "app/SuiteLink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <utility>
+
+#include "db/Connection.h"
+#include "util/Cp932.h"
+
+namespace {
+
+const QString kPassFile = QStringLiteral("PASS.inf");
+const QString kExePathFile = QStringLiteral("EXE_PATH.inf");
+const QString kNetIniFile = QStringLiteral("NET.inf");
+const QString kNetTextFile = QStringLiteral("NET.txt");
+
+const QString kDefaultDatabase = QStringLiteral("VORNALIX.FDB");
+const QString kLoopback = QStringLiteral("127.0.0.1");
+
+// Splits as the suite's other programs read these files: CR LF, LF and CR all
+// end a line, and the break after the last line adds nothing.
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype start = i;
+        while (i < n && text[i] != u'\r' && text[i] != u'\n')
+            ++i;
+        lines << text.mid(start, i - start);
+        if (i < n && text[i] == u'\r')
+            ++i;
+        if (i < n && text[i] == u'\n')
+            ++i;
+    }
+    return lines;
+}
+
+// Like a file-exists test on the desktop: a folder of that name does not count.
+bool fileExists(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+// A file name under the suite's root; the root itself may be "/".
+QString inSuiteFolder(const QString& suiteFolder, const QString& rest)
+{
+    return suiteFolder.endsWith(u'/') ? suiteFolder + rest : suiteFolder + u'/' + rest;
+}
+
+// The lines of a setting file that must have at least `needed` of them.
+QStringList readRequired(const QDir& folder, const QString& file, int needed)
+{
+    QStringList lines = ReadSettingLines(folder.filePath(file));
+    if (lines.size() < needed)
+        throw SettingFileError(file, needed);
+    return lines;
+}
+
+QStringList connectionParams(const QString& database, const QString& password, const QString& server)
+{
+    return {
+        QStringLiteral("Database=") + database, QStringLiteral("User_Name=sysdba"),
+        QStringLiteral("Password=") + password, QStringLiteral("Server=") + server,
+        QStringLiteral("Protocol=TCPIP"),       QStringLiteral("Port=3060"),
+        QStringLiteral("DriverID=FB"),
+    };
+}
+
+// The loopback lists name the protocol before the server; the suite's other
+// programs write them that way and the order is kept.
+QStringList loopbackParams(const QString& database, const QString& password)
+{
+    return {
+        QStringLiteral("Database=") + database, QStringLiteral("User_Name=sysdba"),
+        QStringLiteral("Password=") + password, QStringLiteral("Protocol=TCPIP"),
+        QStringLiteral("Server=") + kLoopback,  QStringLiteral("Port=3060"),
+        QStringLiteral("DriverID=FB"),
+    };
+}
+
+// A network path with drive-letter segments ("\\nas\C\suite") becomes the
+// share path the workstations see ("\\nas\suite").
+QString withoutDriveSegments(QString path)
+{
+    for (const QString& segment : {QStringLiteral("\\C\\"), QStringLiteral("\\D\\"), QStringLiteral("\\E\\"),
+                                   QStringLiteral("\\F\\"), QStringLiteral("\\G\\")})
+        path.replace(segment, QStringLiteral("\\"), Qt::CaseInsensitive);
+    return path;
+}
+
+// EXE_PATH.inf as the suite writes it: one line, code page 932, CR LF.
+// Nothing depends on the file being written, so any failure is let go.
+void writeExePathFile(const QString& path, const QString& exePath)
+{
+    QByteArray bytes;
+    try {
+        bytes = cp932::encode(exePath);
+    } catch (const cp932::EncodeError&) {
+        return;
+    }
+    bytes += QByteArrayLiteral("\r\n");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        file.write(bytes);
+}
+
+} // namespace
+
+namespace {
+
+QString missingLine(const QString& file, int line)
+{
+    return QStringLiteral("設定ファイル「%1」の%2行目がありません。").arg(file).arg(line);
+}
+
+} // namespace
+
+SettingFileError::SettingFileError(QString file, int line)
+    : std::runtime_error(missingLine(file, line).toStdString()), m_file(std::move(file)), m_line(line)
+{}
+
+QString SettingFileError::message() const
+{
+    return missingLine(m_file, m_line);
+}
+
+QStringList ReadSettingLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+
+    QStringDecoder utf8(QStringDecoder::Utf8); // drops a leading BOM
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        text = cp932::decode(bytes);
+    return splitLines(text);
+}
+
+void LinkSuiteDatabase(const QString& programFolder, const QString& executablePath, SuiteSettings& settings,
+                       db::Connection& suite)
+{
+    settings.ProgramFolder = QDir::cleanPath(QDir(programFolder).absolutePath());
+    settings.SuiteFolder = QDir::cleanPath(settings.ProgramFolder + QStringLiteral("/.."));
+    settings.ProgramBaseName = QFileInfo(executablePath).completeBaseName();
+    // The Firebird client is the system's shared library here: there is no client path to set.
+    const QDir folder(settings.ProgramFolder);
+
+    if (fileExists(folder.filePath(kPassFile)))
+        settings.DatabasePassword = readRequired(folder, kPassFile, 1).at(0);
+
+    // Folder of the suite's programs; an empty file leaves it as it was.
+    if (fileExists(folder.filePath(kExePathFile))) {
+        const QStringList lines = ReadSettingLines(folder.filePath(kExePathFile));
+        if (!lines.isEmpty())
+            settings.ExePath = lines.at(0);
+    }
+
+    suite.disconnect();
+
+    // The database: NET.inf, else NET.txt, else the default file in the suite's root.
+    if (fileExists(folder.filePath(kNetIniFile))) {
+        const QStringList lines = readRequired(folder, kNetIniFile, 2);
+        suite.setParams(connectionParams(lines.at(1), settings.DatabasePassword, lines.at(0)));
+        return;
+    }
+
+    if (fileExists(folder.filePath(kNetTextFile))) {
+        const QStringList lines = readRequired(folder, kNetTextFile, 1);
+
+        // "..\" steps lead out of the program's folder into the suite's root,
+        // however many of them the file has.
+        QString path = lines.at(0);
+        if (path.contains(QStringLiteral("..\\"))) {
+            path.remove(QStringLiteral("..\\"));
+            path = inSuiteFolder(settings.SuiteFolder, path);
+        }
+        const QString server = lines.value(1);
+        settings.NetDatabasePath = path;
+        settings.NetServer = server;
+
+        if (path.contains(QStringLiteral(":/"))) {
+            // "server:/path": the server named here wins over the second line.
+            const QStringList parts =
+                QString(path)
+                    .replace(QStringLiteral(":/"), QStringLiteral(","), Qt::CaseInsensitive)
+                    .split(u',');
+            settings.NetServer = parts.at(0);
+            settings.NetDatabasePath = u'/' + parts.at(1);
+            suite.setParams(
+                connectionParams(settings.NetDatabasePath, settings.DatabasePassword, settings.NetServer));
+        } else if (server.isEmpty()) {
+            suite.setParams(loopbackParams(settings.NetDatabasePath, settings.DatabasePassword));
+        } else {
+            suite.setParams(
+                connectionParams(settings.NetDatabasePath, settings.DatabasePassword, settings.NetServer));
+        }
+
+        // A first start from NET.txt leaves an EXE_PATH.inf behind, which
+        // takes precedence from then on.
+        if (!fileExists(folder.filePath(kExePathFile)) && lines.size() >= 3) {
+            settings.ExePath = withoutDriveSegments(lines.at(2));
+            if (!settings.ExePath.isEmpty())
+                writeExePathFile(folder.filePath(kExePathFile), settings.ExePath);
+        }
+        return;
+    }
+
+    suite.setParams(
+        loopbackParams(inSuiteFolder(settings.SuiteFolder, kDefaultDatabase), settings.DatabasePassword));
+}

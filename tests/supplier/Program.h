@@ -1,0 +1,101 @@
+#pragma once
+
+// The program as the screen tests start it: an installation (suite root and
+// program folder, which is the working directory), the data module and the
+// main screen, created in the program's own order.
+
+#include "app/Unit2.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/MESSAGE_FROM.h"
+#include "supplier/Unit1.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTest>
+
+namespace testing {
+
+// Every start begins with the settings of a fresh process.
+inline void resetStartupSettings()
+{
+    ProgramBaseName.clear();
+    ProgramFolder.clear();
+    SuiteFolder.clear();
+    ComputerName.clear();
+    CompanyName.clear();
+    DefaultClosingDay = 0;
+    DefaultPaymentDay = 0;
+    DatabasePassword = QStringLiteral("zorquemit");
+    ExePath.clear();
+    NetDatabasePath.clear();
+    NetServer.clear();
+}
+
+class Program
+{
+public:
+    explicit Program(const Installation& installation)
+        : m_installation(installation), m_ready((resetStartupSettings(), InstallFontSubstitutions(), true))
+    {
+        MASSAGE_FORM = new TMASSAGE_FORM(&form);
+    }
+
+    // Shows the main screen (its first showing opens the databases) and
+    // waits until it is the active window, as a user would find it.
+    bool start()
+    {
+        form.show();
+        form.activateWindow();
+        return QTest::qWaitForWindowActive(&form);
+    }
+
+    // The control a keystroke goes to.
+    QWidget* focused() const
+    {
+        QWidget* w = QApplication::focusWidget();
+        return w ? w : const_cast<TForm1*>(&form);
+    }
+
+    // The name of the field that has the focus (a combo box, not its editor).
+    QString focusedName() const
+    {
+        QWidget* w = focused();
+        if (w->parentWidget() && qobject_cast<QComboBox*>(w->parentWidget()))
+            w = w->parentWidget();
+        return w->objectName();
+    }
+
+    void type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(focused(), key, modifiers);
+    }
+
+    // Typed text: ASCII key by key, Japanese as an input method delivers it.
+    void typeText(const QString& text)
+    {
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClick(focused(), c.toLatin1());
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(focused(), &commit);
+            }
+        }
+    }
+
+    const Installation& installation() const { return m_installation; }
+
+private:
+    const Installation& m_installation;
+    bool m_ready;
+
+public:
+    TDM2 dm;
+    TForm1 form;
+};
+
+} // namespace testing

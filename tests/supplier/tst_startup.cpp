@@ -1,0 +1,277 @@
+#include "app/SingleInstance.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "dialogs/Forms.h"
+#include "dialogs/Modal.h"
+#include "tests/supplier/Program.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+using testing::Installation;
+using testing::Program;
+
+namespace {
+
+bool hasColumn(const Installation& installation, const QString& table, const QString& column)
+{
+    db::Connection c;
+    c.params() = installation.params();
+    db::Query q(c);
+    q.setSql(QStringLiteral("select count(*) as N from RDB$RELATION_FIELDS where RDB$RELATION_NAME = :T "
+                            "and RDB$FIELD_NAME = :C"));
+    q.setParam(QStringLiteral("T"), table);
+    q.setParam(QStringLiteral("C"), column);
+    q.open();
+    return q.field(QStringLiteral("N")).asInteger() == 1;
+}
+
+// Presses OK on a message box and keeps its text.
+modal::Script::Responder pressOk(QString* text)
+{
+    return [text](QDialog& d) {
+        auto* box = qobject_cast<QMessageBox*>(&d);
+        QVERIFY(box);
+        *text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    };
+}
+
+// Answers the message dialog with a key, as a clerk does.
+modal::Script::Responder answer(Qt::Key key, QString* text = nullptr)
+{
+    return [key, text](QDialog& d) {
+        if (text)
+            *text = static_cast<TMASSAGE_FORM&>(d).LABEL->text();
+        QTest::keyClick(QApplication::focusWidget(), key);
+    };
+}
+
+} // namespace
+
+// Starting the program on a suite installation, and ending it.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("^modal::Script"))); }
+
+    void startsOnTheSuiteDatabase()
+    {
+        Installation installation;
+        modal::Script script;
+        Program p(installation);
+        QVERIFY(p.start());
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+
+        // The local scratch database is created beside the program folder and used.
+        const QString local = installation.localFolder() + u'/' + ProgramBaseName + QStringLiteral(".FDB");
+        QVERIFY2(QFile::exists(local), qPrintable(local));
+        QVERIFY(p.dm.FDConnection_L.isConnected());
+        QCOMPARE(p.dm.FDConnection_L.param(QStringLiteral("CreateDatabase")), QStringLiteral("false"));
+        QCOMPARE(p.dm.FDConnection_L.params().size(), 7);
+        QVERIFY(p.dm.FDConnection1.isConnected());
+        QCOMPARE(p.dm.FDConnection1.param(QStringLiteral("Database")),
+                 QDir(installation.root()).absolutePath() + QStringLiteral("/VORNALIX.FDB"));
+        QCOMPARE(ProgramFolder, installation.programFolder());
+        QCOMPARE(SuiteFolder, QDir(installation.root()).absolutePath());
+        QVERIFY(!ComputerName.isEmpty() && ComputerName.size() <= 15);
+        // No settings in the suite: the defaults are 0; the clerk starts in the search key.
+        QCOMPARE(p.form.BAN_08->text(), QStringLiteral("0"));
+        QCOMPARE(p.form.BAN_09->text(), QStringLiteral("0"));
+        QCOMPARE(p.focusedName(), QStringLiteral("ED_01"));
+    }
+
+    void settingsOfTheSuite_data()
+    {
+        QTest::addColumn<QString>("closing");
+        QTest::addColumn<QString>("payment");
+        QTest::addColumn<QString>("company");
+        QTest::addColumn<QString>("closingShown");
+        QTest::addColumn<QString>("paymentShown");
+        QTest::addColumn<bool>("discountShown");
+        QTest::newRow("days set") << "25" << "110" << "株式会社因幡建設" << "25" << "110" << false;
+        QTest::newRow("not numbers") << "末日" << "" << "株式会社因幡建設" << "0" << "0" << false;
+        QTest::newRow("the customer") << "20" << "" << "株式会社ネリダス工業" << "20" << "0" << true;
+        QTest::newRow("part of the name") << "" << "" << "ネリダ建設" << "0" << "0" << false;
+    }
+
+    void settingsOfTheSuite()
+    {
+        QFETCH(QString, closing);
+        QFETCH(QString, payment);
+        QFETCH(QString, company);
+        QFETCH(QString, closingShown);
+        QFETCH(QString, paymentShown);
+        QFETCH(bool, discountShown);
+        Installation installation;
+        db::Connection c;
+        c.params() = installation.params();
+        db::Query q(c);
+        q.setSql(QStringLiteral("insert into LOOK_KIHON (CD, NAME) values (:CD, :NAME)"));
+        for (const auto& [code, value] : {qMakePair(0, company), qMakePair(901, closing), qMakePair(902, payment)}) {
+            q.setParam(QStringLiteral("CD"), code);
+            q.setParam(QStringLiteral("NAME"), value);
+            q.execute();
+        }
+        modal::Script script;
+        Program p(installation);
+        QVERIFY(p.start());
+        QCOMPARE(p.form.BAN_08->text(), closingShown);
+        QCOMPARE(p.form.BAN_09->text(), paymentShown);
+        QCOMPARE(CompanyName, company);
+        QCOMPARE(p.form.ED_14->isVisible(), discountShown);
+        QCOMPARE(p.form.Label36->isVisible(), discountShown);
+        QCOMPARE(p.form.Label37->isVisible(), discountShown);
+        QVERIFY(script.verify().isEmpty());
+    }
+
+    void olderSuitesAreCheckedQuietly()
+    {
+        Installation installation(testing::Suite::Old);
+        {
+            modal::Script script;
+            Program p(installation);
+            QVERIFY(p.start());
+            QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        }
+        // The checks add the missing columns to the settings table.
+        QVERIFY(hasColumn(installation, QStringLiteral("LOOK_KIHON"), QStringLiteral("E_MAILE")));
+        QVERIFY(hasColumn(installation, QStringLiteral("LOOK_KIHON"), QStringLiteral("INBOICE")));
+        QVERIFY(!hasColumn(installation, QStringLiteral("LOOK_KIHON"), QStringLiteral("IB_KBN")));
+        QVERIFY(!hasColumn(installation, QStringLiteral("MAS_SIIRE"), QStringLiteral("E_MAILE")));
+        {
+            // The next start tries again, fails and carries on without a word.
+            modal::Script script;
+            Program p(installation);
+            QVERIFY(p.start());
+            QCOMPARE(script.shownCount(), 0);
+            QCOMPARE(p.form.BAN_08->text(), QStringLiteral("0"));
+        }
+        // A current suite has them all; only IB_KBN is added to the settings table.
+        Installation current;
+        modal::Script script;
+        Program p(current);
+        QVERIFY(p.start());
+        QVERIFY(hasColumn(current, QStringLiteral("LOOK_KIHON"), QStringLiteral("IB_KBN")));
+        QVERIFY(!hasColumn(current, QStringLiteral("LOOK_KIHON"), QStringLiteral("E_MAILE")));
+        QCOMPARE(script.shownCount(), 0);
+    }
+
+    void unreachableSuiteIsReported_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("missing database") << "NET.txt" << QByteArray("/nonexistent/VORNALIX.FDB\r\n") << "VORNALIX.FDB";
+        QTest::newRow("short NET.inf") << "NET.inf" << QByteArray("dbserver\r\n") << "「NET.inf」の2行目";
+        QTest::newRow("empty PASS.inf") << "PASS.inf" << QByteArray() << "「PASS.inf」の1行目";
+    }
+
+    void unreachableSuiteIsReported()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, says);
+        Installation installation;
+        installation.writeSetting(file, content);
+        QString shown;
+        modal::Script script;
+        script.answer(pressOk(&shown));
+        Program p(installation);
+        QVERIFY(p.start());
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        QVERIFY2(shown.contains(says), qPrintable(shown));
+        // The screen stays open, without its defaults.
+        QVERIFY(p.form.isVisible());
+        QVERIFY(p.form.BAN_08->text().isEmpty());
+        QVERIFY(!p.dm.FDConnection1.isConnected());
+    }
+
+    void endingAsksAndCleansUp()
+    {
+        Installation installation;
+        modal::Script script;
+        Program p(installation);
+        QVERIFY(p.start());
+        const QDir local(installation.localFolder());
+        const QString own = ProgramBaseName + QStringLiteral(".FDB");
+        QVERIFY(local.exists(own));
+        const QStringList scratch = {QStringLiteral("X") + own, QStringLiteral("temp.tmp"), QStringLiteral("notes")};
+        const QStringList others = {QStringLiteral("VELDRUN_7.FDB"), QStringLiteral("other.fdb")};
+        for (const QString& name : scratch + others) {
+            QFile f(local.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        local.mkpath(QStringLiteral("sub"));
+        QFile inSub(local.filePath(QStringLiteral("sub/keep.txt")));
+        QVERIFY(inSub.open(QIODevice::WriteOnly));
+        inSub.close();
+
+        // No: nothing changes.
+        QString asked;
+        script.answer(answer(Qt::Key_N, &asked));
+        QVERIFY(!p.form.close());
+        QCOMPARE(asked, QStringLiteral("終了しますか？"));
+        QVERIFY(p.form.isVisible());
+        QVERIFY(p.dm.FDConnection_L.isConnected());
+        QVERIFY(local.exists(own) && local.exists(QStringLiteral("temp.tmp")));
+        QCOMPARE(MessageDialogMode, 0);
+
+        // Enter takes the preselected No as well.
+        script.answer(answer(Qt::Key_Return));
+        QVERIFY(!p.form.close());
+        QVERIFY(p.form.isVisible());
+
+        // Yes: the local database is closed and exactly the scratch files go.
+        script.answer(answer(Qt::Key_Y));
+        QVERIFY(p.form.close());
+        QVERIFY(!p.dm.FDConnection_L.isConnected());
+        QVERIFY(!local.exists(own));
+        for (const QString& name : scratch)
+            QVERIFY2(!local.exists(name), qPrintable(name));
+        for (const QString& name : others)
+            QVERIFY2(local.exists(name), qPrintable(name));
+        QVERIFY(local.exists(QStringLiteral("sub/keep.txt")));
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+    }
+
+    void secondCopyBringsTheFirstForward()
+    {
+        // This process holds the program's name as the running copy would.
+        SingleInstance running(SingleInstance::nameFor(QStringLiteral("VELDRUN")));
+        QVERIFY2(running.acquire(), "another copy of the program is running for this user");
+        QSignalSpy asked(&running, &SingleInstance::activationRequested);
+
+        Installation installation;
+        modal::Script script;
+        Program p(installation);
+        QVERIFY(p.start());
+        connect(&running, &SingleInstance::activationRequested, &p.form, [&p] { BringToFront(&p.form); });
+        p.form.showMinimized();
+        QTRY_VERIFY(p.form.isMinimized());
+
+        QProcess second;
+        second.setWorkingDirectory(installation.programFolder());
+        second.start(QStringLiteral(VELDRUN_EXECUTABLE), {});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 1);
+        QTRY_COMPARE(asked.size(), 1);
+        QTRY_VERIFY(!p.form.isMinimized());
+        QVERIFY(p.form.isVisible());
+        // The second copy opened nothing: no local database of its own.
+        QVERIFY(!QFile::exists(installation.localFolder() + QStringLiteral("/VELDRUN.FDB")));
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
