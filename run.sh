@@ -19,6 +19,7 @@ readonly PACKAGES=(
     firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
     fonts-ipafont-mincho fonts-ipafont-gothic
     xvfb xauth poppler-utils
+    unzip
 )
 
 say() { printf '== %s\n' "$*"; }
@@ -78,7 +79,28 @@ cmd_bench() {
 
 cmd_demo() {
     build
-    say "the program is built at $BUILD_DIR/VELDRUN; the demo installation comes with the main screen"
+    # The server keeps running while the program runs; it is stopped at the
+    # end only when this command started it.
+    if ! server status >/dev/null 2>&1; then
+        if (exec 3<>/dev/tcp/127.0.0.1/3060) 2>/dev/null; then
+            say "using the Firebird server already listening on 127.0.0.1:3060"
+        else
+            server start
+            trap 'server stop >/dev/null || true' EXIT
+        fi
+    fi
+    say "demo installation in $BUILD_DIR/demo"
+    "$ROOT_DIR/demo/create-demo.sh" "$BUILD_DIR"
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "run.sh: no display (DISPLAY is not set); the demo is ready in $BUILD_DIR/demo" >&2
+        return 1
+    fi
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        export XDG_RUNTIME_DIR="$BUILD_DIR/xdg-runtime"
+        mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    fi
+    say "starting $BUILD_DIR/VELDRUN in $BUILD_DIR/demo/VELDRUN"
+    (cd "$BUILD_DIR/demo/VELDRUN" && "$BUILD_DIR/VELDRUN")
 }
 
 case "${1:-}" in

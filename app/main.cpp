@@ -10,6 +10,7 @@
 #include "app/Platform.h"
 #include "app/SingleInstance.h"
 #include "app/Unit2.h"
+#include "db/ClientShutdown.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Forms.h"
 #include "dialogs/MESSAGE_FROM.h"
@@ -73,6 +74,10 @@ int main(int argc, char* argv[])
 
         QObject::connect(&instance, &SingleInstance::activationRequested, &mainScreen,
                          [&mainScreen] { BringToFront(&mainScreen); });
+        // Ctrl+C or a logout ends the program the way closing it does, without the question.
+        db::onSignalShutdown([&mainScreen] {
+            QMetaObject::invokeMethod(&mainScreen, [&mainScreen] { mainScreen.EndWithoutAsking(); }, Qt::QueuedConnection);
+        });
         mainScreen.show();
         if (QApplication::arguments().contains(QStringLiteral("--quit-after-start"))) {
             std::printf("started\n");

@@ -390,14 +390,15 @@ void TForm1::buildFields()
     label(QStringLiteral("口座名義"), rx, row(5), 76);
     E_GINKOU_4 = edit("E_GINKOU_4", rex, row(5), 465, Ime::Katakana);
 
-    label(QStringLiteral("1万未満"), rex, row(6) + 4, 90)->setAlignment(centred);
-    label(QStringLiteral("3万未満"), rex + 94, row(6) + 4, 90)->setAlignment(centred);
-    label(QStringLiteral("3万以上"), rex + 188, row(6) + 4, 90)->setAlignment(centred);
-    label(QStringLiteral("振込手数料"), rx, row(6) + 4, 96);
-    BAN_18 = edit("BAN_18", rex, row(7), 90, Ime::Off, right);
-    BAN_16 = edit("BAN_16", rex + 94, row(7), 90, Ime::Off, right);
-    BAN_17 = edit("BAN_17", rex + 188, row(7), 90, Ime::Off, right);
-    hint(QStringLiteral("←税込み"), rex + 284, row(7), 80);
+    constexpr int fx = rex + 22; // the fee boxes, under their column heads
+    label(QStringLiteral("1万未満"), fx, row(6) + 6, 90)->setAlignment(centred);
+    label(QStringLiteral("3万未満"), fx + 94, row(6) + 6, 90)->setAlignment(centred);
+    label(QStringLiteral("3万以上"), fx + 188, row(6) + 6, 90)->setAlignment(centred);
+    label(QStringLiteral("振込手数料"), rx, row(7), 100);
+    BAN_18 = edit("BAN_18", fx, row(7), 90, Ime::Off, right);
+    BAN_16 = edit("BAN_16", fx + 94, row(7), 90, Ime::Off, right);
+    BAN_17 = edit("BAN_17", fx + 188, row(7), 90, Ime::Off, right);
+    hint(QStringLiteral("←税込み"), fx + 284, row(7), 80);
 
     label(QStringLiteral("締 め 日"), rx, row(8), 76);
     BAN_08 = edit("BAN_08", rex, row(8), 44, Ime::Off, centred);
@@ -930,8 +931,19 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    CleanUpLocal();
+    event->accept();
+}
+
+void TForm1::CleanUpLocal()
+{
     if (DM2)
         DM2->FDConnection_L.setConnected(false);
     CleanLocalFolder(QStringLiteral("../LOCAL"), ProgramBaseName);
-    event->accept();
+}
+
+void TForm1::EndWithoutAsking()
+{
+    CleanUpLocal();
+    QCoreApplication::exit(0); // not quit(): that would close the window and ask
 }

@@ -57,6 +57,9 @@ public:
     void E_CD_1Enter();
     void E_CD_1Exit();
     void KeepOnScreen();
+    // Ends the program as a confirmed close does (the local database closed,
+    // the scratch files removed), without asking: for a termination signal.
+    void EndWithoutAsking();
 
     // Gives the focus to each control in turn, so that leaving and entering
     // each runs as it would for the user.
@@ -130,6 +133,8 @@ private:
     QList<QWidget*> m_stops;    // the stops of the Enter order
     QHash<QWidget*, std::function<void()>> m_onEnter;
     QHash<QWidget*, std::function<void()>> m_onExit;
+    void CleanUpLocal();
+
     bool m_firstShowingDone = false;
 };
 
