@@ -122,8 +122,9 @@ done
 # Let the first showing finish: database start-up, defaults, focus.
 sleep 3
 if [ ${#keys[@]} -gt 0 ]; then
-    # No window manager: the keyboard follows the pointer.
-    read -r x y < <(xwininfo -id "$window" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} END {print x + 40, y + 40}')
+    # No window manager: the keyboard follows the pointer, kept low on the
+    # window where it lights up no button.
+    read -r x y < <(xwininfo -id "$window" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} /Height:/ {h=$2} END {print x + 40, y + h - 20}')
     xdotool mousemove "$x" "$y"
     for key in "${keys[@]}"; do
         xdotool key "$key"

@@ -162,14 +162,28 @@ bool IsPlainEdit(const QWidget* w)
     return w && w->metaObject() == &QLineEdit::staticMetaObject && !qobject_cast<QComboBox*>(w->parentWidget());
 }
 
+QList<QLineEdit*> PlainEditsOf(QWidget* form)
+{
+    QList<QLineEdit*> edits;
+    for (QObject* child : form->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || w->isWindow()) // a dialog the form owns has boxes of its own
+            continue;
+        if (IsPlainEdit(w))
+            edits << static_cast<QLineEdit*>(w);
+        edits << PlainEditsOf(w);
+    }
+    return edits;
+}
+
 void ClearEditFields(QWidget* form)
 {
     if (!form)
         return;
     if (!ProgramFolder.isEmpty())
         QDir::setCurrent(ProgramFolder);
-    for (QLineEdit* e : form->findChildren<QLineEdit*>())
-        if (IsPlainEdit(e) && !e->objectName().contains(QLatin1String("_SYS_")))
+    for (QLineEdit* e : PlainEditsOf(form))
+        if (!e->objectName().contains(QLatin1String("_SYS_")))
             e->clear();
 }
 
@@ -508,6 +522,19 @@ void TForm1::buildTabOrder()
         m_onEnter.insert(w, [this] { E_CD_1Enter(); });
         m_onExit.insert(w, [this] { E_CD_1Exit(); });
     }
+    m_onExit.insert(BAN_01, [this] { BAN_01Exit(); });
+    m_onExit.insert(ED_02_1, [this] { ED_02_1Exit(); });
+    m_onKeyPress.insert(E_CD_1, [this](int key) { return E_CD_1KeyPress(key); });
+    m_onKeyPress.insert(E_CD_2, [this](int key) { return E_CD_2KeyPress(key); });
+    m_onDoubleClick.insert(E_CD_1, [this] { E_CD_1DblClick(); });
+    m_onDoubleClick.insert(E_CD_2, [this] { E_CD_2DblClick(); });
+    connect(E_CD_1, &QLineEdit::textChanged, this, &TForm1::E_CD_1Change);
+    connect(E_CD_2, &QLineEdit::textChanged, this, &TForm1::E_CD_2Change);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(SB03, &QToolButton::clicked, this, &TForm1::SB03Click);
+    connect(SB06, &QToolButton::clicked, this, &TForm1::SB06Click);
+    connect(SB07, &QToolButton::clicked, this, &TForm1::SB07Click);
+    connect(SB08, &QToolButton::clicked, this, &TForm1::SB08Click);
 }
 
 void TForm1::FormCreate()
@@ -739,6 +766,13 @@ void TForm1::FormResize()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (const auto handler = m_onDoubleClick.value(qobject_cast<QWidget*>(watched))) {
+            handler();
+            return true;
+        }
+        return false;
+    }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
     auto* target = qobject_cast<QWidget*>(watched);
@@ -750,9 +784,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             FormKeyUp();
         return false;
     }
-    if (FormKeyDown(key->key(), key->modifiers()))
+    if (FormKeyDown(key->key(), key->modifiers()) || FormKeyPress(key->key()))
         return true;
-    return FormKeyPress(key->key());
+    // Then the field's own handler, as a form that previews keys passes them on.
+    if (const auto handler = m_onKeyPress.value(controlOf(target)))
+        return handler(key->key());
+    return false;
 }
 
 bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers)

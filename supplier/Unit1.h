@@ -9,6 +9,7 @@
 #include <functional>
 
 class QCheckBox;
+class SupplierScreen;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -16,6 +17,10 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QToolButton;
+
+namespace db {
+class Query;
+}
 
 // The start-up settings, filled on the first showing and read by many
 // commands (see app/SuiteLink.h for the ones the suite link sets).
@@ -60,6 +65,23 @@ public:
     // Ends the program as a confirmed close does (the local database closed,
     // the scratch files removed), without asking: for a termination signal.
     void EndWithoutAsking();
+
+    // The supplier on screen.
+    void Button1Click(); // load the supplier whose code BAN_01 holds
+    void SB03Click();    // register
+    void SB06Click();    // previous live supplier
+    void SB07Click();    // next live supplier
+    void SB08Click();    // clear for a new supplier
+    void BAN_01Exit();
+    void ED_02_1Exit();
+    void E_CD_1Change();
+    void E_CD_2Change();
+    void E_CD_1DblClick();
+    bool E_CD_1KeyPress(int key);
+    void E_CD_2DblClick();
+    bool E_CD_2KeyPress(int key);
+    // The boxes' texts as registration reads them.
+    SupplierScreen Screen() const;
 
     // Gives the focus to each control in turn, so that leaving and entering
     // each runs as it would for the user.
@@ -133,7 +155,11 @@ private:
     QList<QWidget*> m_stops;    // the stops of the Enter order
     QHash<QWidget*, std::function<void()>> m_onEnter;
     QHash<QWidget*, std::function<void()>> m_onExit;
+    QHash<QWidget*, std::function<bool(int key)>> m_onKeyPress; // true when the field took the key
+    QHash<QWidget*, std::function<void()>> m_onDoubleClick;
     void CleanUpLocal();
+    void ShowSupplier(db::Query& query);
+    void Browse(const QStringList& statement);
 
     bool m_firstShowingDone = false;
 };
@@ -147,3 +173,7 @@ void ClearEditFields(QWidget* form);
 
 // A plain text box: a QLineEdit of its own, not the editor inside a combo box.
 bool IsPlainEdit(const QWidget* w);
+
+// The plain text boxes on a form, in creation order, not those of the
+// dialogs the form owns.
+QList<QLineEdit*> PlainEditsOf(QWidget* form);

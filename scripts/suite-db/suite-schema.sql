@@ -62,6 +62,8 @@ CREATE TABLE MAS_SIIRE (
     PC_NAME             VARCHAR(40),
     CONSTRAINT PK_MAS_SIIRE PRIMARY KEY (T_CD)
 );
+/* Browsing backwards reads the codes from the top down. */
+CREATE DESCENDING INDEX IX_MAS_SIIRE_T_CD_DESC ON MAS_SIIRE (T_CD);
 
 /* Basic settings, one row per setting number. */
 CREATE TABLE LOOK_KIHON (

@@ -6,6 +6,8 @@
 
 #include "app/Unit2.h"
 #include "dialogs/Fonts.h"
+#include "dialogs/MAS_BANK.h"
+#include "dialogs/MAS_BANK_S.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "supplier/Unit1.h"
 #include "tests/support/TestSupport.h"
@@ -41,6 +43,8 @@ public:
         : m_installation(installation), m_ready((resetStartupSettings(), InstallFontSubstitutions(), true))
     {
         MASSAGE_FORM = new TMASSAGE_FORM(&form);
+        BAN_SEL = new TBAN_SEL(dm.FDConnection1, &form);
+        BANK_S_SELL = new TBANK_S_SELL(dm.FDConnection1, &form);
     }
 
     // Shows the main screen (its first showing opens the databases) and
@@ -52,15 +56,21 @@ public:
         return QTest::qWaitForWindowActive(&form);
     }
 
-    // The control a keystroke goes to.
-    QWidget* focused() const
+    // The control a keystroke goes to. After a modal dialog a window manager
+    // gives the main window back its activation; offscreen the test does.
+    QWidget* focused()
     {
+        if (!QApplication::activeModalWidget() && QApplication::activeWindow() != &form) {
+            form.activateWindow();
+            if (!QTest::qWaitForWindowActive(&form))
+                qWarning("the main window did not become active again");
+        }
         QWidget* w = QApplication::focusWidget();
-        return w ? w : const_cast<TForm1*>(&form);
+        return w ? w : &form;
     }
 
     // The name of the field that has the focus (a combo box, not its editor).
-    QString focusedName() const
+    QString focusedName()
     {
         QWidget* w = focused();
         if (w->parentWidget() && qobject_cast<QComboBox*>(w->parentWidget()))

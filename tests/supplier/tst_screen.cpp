@@ -58,7 +58,9 @@ private slots:
         QTest::failOnWarning(QRegularExpression(QStringLiteral("^modal::Script")));
         m_installation = std::make_unique<Installation>();
         m_program = std::make_unique<Program>(*m_installation);
+        modal::Script starting; // a start that fails reports its error box instead of waiting on it
         QVERIFY(m_program->start());
+        QVERIFY2(starting.verify().isEmpty(), qPrintable(starting.verify()));
     }
 
     void cleanup()

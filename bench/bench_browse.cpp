@@ -1,0 +1,139 @@
+// Browsing a large supplier table: with 100,000 suppliers in the suite
+// database, the previous and next supplier (F6, F7) from the middle of the
+// table and the load of one supplier by its code, as the main screen runs
+// them. Median of 50 of each.
+
+#include "app/Unit2.h"
+#include "db/BlockInsert.h"
+#include "db/Query.h"
+#include "dialogs/MAS_BANK.h"
+#include "dialogs/MAS_BANK_S.h"
+#include "dialogs/MESSAGE_FROM.h"
+#include "supplier/Unit1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kSuppliers = 100000;
+constexpr int kRuns = 50;
+
+QStringList suiteParams(const QString& path)
+{
+    return {QStringLiteral("Database=") + path, QStringLiteral("User_Name=sysdba"), QStringLiteral("Password=zorquemit"),
+            QStringLiteral("Server=127.0.0.1"), QStringLiteral("Protocol=TCPIP"),   QStringLiteral("Port=3060"),
+            QStringLiteral("DriverID=FB")};
+}
+
+// The suite with 100,000 suppliers, every tenth one deleted, made once.
+bool prepareSuite(const QString& root)
+{
+    const QString path = root + QStringLiteral("/VORNALIX.FDB");
+    if (QFile::exists(path))
+        return true;
+    QDir().mkpath(root);
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (QProcess::execute(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {partial}) != 0)
+        return false;
+    db::Connection conn;
+    conn.params() = suiteParams(partial);
+    conn.startTransaction();
+    db::BlockInsert insert(conn, QStringLiteral("MAS_SIIRE"),
+                           {QStringLiteral("T_CD"), QStringLiteral("T_KEY"), QStringLiteral("T_NAME01"),
+                            QStringLiteral("T_ADD_1"), QStringLiteral("T_TEL"), QStringLiteral("KU_SIME"),
+                            QStringLiteral("KU_TAX"), QStringLiteral("KIN_X1"), QStringLiteral("E_DATE01"),
+                            QStringLiteral("E_DATE04")});
+    for (int code = 1; code <= kSuppliers; ++code)
+        insert.add({code, QStringLiteral("ﾔﾏﾀﾞｹﾝｾﾂ%1").arg(code), QStringLiteral("株式会社山田建設%1").arg(code),
+                    QStringLiteral("鳥取県鳥取市東町一丁目%1番地").arg(code % 500), QStringLiteral("0857-22-%1").arg(code % 10000),
+                    31, 0, 660.0, QDate(2025, 1 + code % 12, 1 + code % 28),
+                    code % 10 == 0 ? QVariant(QDate(2026, 1, 1)) : QVariant()});
+    insert.flush();
+    db::Query q(conn);
+    q.setSql(QStringLiteral("SET GENERATOR GYOUSYA_ID TO %1").arg(kSuppliers));
+    q.execute();
+    conn.commit();
+    conn.disconnect();
+    return QFile::rename(partial, path);
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+std::vector<double> measure(const std::function<void(int)>& step)
+{
+    std::vector<double> times;
+    for (int i = 0; i < kRuns; ++i) {
+        QElapsedTimer t;
+        t.start();
+        step(i);
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return times;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/browse");
+    try {
+        if (!prepareSuite(root)) {
+            std::fprintf(stderr, "bench_browse: cannot make the suite database\n");
+            return 1;
+        }
+        QDir().mkpath(root + QStringLiteral("/VELDRUN"));
+        QDir::setCurrent(root + QStringLiteral("/VELDRUN"));
+        TDM2 dm;
+        TForm1 form;
+        MASSAGE_FORM = new TMASSAGE_FORM(&form);
+        BAN_SEL = new TBAN_SEL(dm.FDConnection1, &form);
+        BANK_S_SELL = new TBANK_S_SELL(dm.FDConnection1, &form);
+        form.show();
+
+        const int middle = kSuppliers / 2 + 5;
+        bool ok = true;
+        const auto previous = measure([&](int i) {
+            form.BAN_01->setText(QString::number(middle - 2 * i));
+            form.SB06Click();
+            ok = ok && form.BAN_01->text().toInt() < middle - 2 * i;
+        });
+        const auto next = measure([&](int i) {
+            form.BAN_01->setText(QString::number(middle + 2 * i));
+            form.SB07Click();
+            ok = ok && form.BAN_01->text().toInt() > middle + 2 * i;
+        });
+        const auto load = measure([&](int i) {
+            form.BAN_01->setText(QString::number(middle + 7 * i + 1));
+            form.Button1Click();
+            ok = ok && !form.ED_02_1->text().isEmpty();
+        });
+        if (!ok) {
+            std::fprintf(stderr, "bench_browse: a step did not show the supplier it should\n");
+            return 1;
+        }
+        std::printf("browse_previous_median: %.1f ms\n", median(previous));
+        std::printf("browse_next_median: %.1f ms\n", median(next));
+        std::printf("load_by_code_median: %.1f ms\n", median(load));
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_browse: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,4 @@
+#include "search/trad_sel.h"
+
+QString SelectedSupplierCode = QStringLiteral("0");
+QString SelectedSupplierName;
