@@ -9,6 +9,7 @@
 
 #include "db/Query.h"
 #include "db/QueryModel.h"
+#include "dialogs/Picker.h"
 
 class QFrame;
 class QLineEdit;
@@ -30,21 +31,18 @@ class Connection;
 // FDQ_1 is the grid's list and is public: the main screen runs its own exact
 // code lookup in it before deciding whether to show the picker at all.
 // Database errors are not caught here.
-class TBAN_SEL : public QDialog
+class TBAN_SEL : public TPicker
 {
     Q_OBJECT
 
 public:
-    static constexpr int ResultOk = 1;     // BitBtn1, Enter or a double-click in the grid
-    static constexpr int ResultCancel = 2; // BitBtn2, Esc or the close box
-
     // suite: the suite database's connection; it must outlive the dialog.
     explicit TBAN_SEL(db::Connection& suite, QWidget* parent = nullptr);
     ~TBAN_SEL() override;
 
     // Handlers, named as the dialog's design names them. The key handlers
     // return true when they consumed the key.
-    void FormShow();
+    void FormShow() override;
     void E_BANK_NAMEChange();
     bool E_BANK_NAMEKeyPress(int key);
     bool DBGrid1KeyPress(int key);
@@ -53,9 +51,6 @@ public:
     // Confirms: the results take the grid's current row (0 and empty texts
     // when there is none) and the dialog closes with ResultOk.
     void BitBtn1Click();
-
-    // Esc and the close box answer like the Cancel button.
-    void reject() override;
 
     QFrame* Panel1;
     QLineEdit* E_BANK_NAME;
@@ -67,8 +62,8 @@ public:
     db::QueryModel DataSource1;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    bool previewKey(QWidget* target, int key) override;
+    void listDoubleClicked() override { DBGrid1DblClick(); }
 
 private:
     void search();
@@ -81,38 +76,3 @@ extern int SelBankCode;
 extern QString SelBankKana;
 extern QString SelBankName;
 extern TBAN_SEL* BAN_SEL;
-
-// What the bank and the branch picker share: their list grid, the pieces of
-// their searches and their place on the screen.
-namespace bankpickers {
-
-// Sets grid up as a picker's list over model: read only, whole rows, one row
-// at a time, the given columns. The grid's current row and the query's
-// current row follow each other, so that whoever reads either sees the row
-// the user is on.
-void SetUpGrid(QTableView* grid, db::QueryModel& model, const QList<db::QueryModel::Column>& columns);
-
-// The grid's current row, -1 when there is none (an empty list).
-int CurrentRow(const QTableView* grid);
-
-// Moves dialog to the middle of its parent's window, or of the screen's work
-// area when it has none.
-void CentreOnParent(QDialog* dialog);
-
-// The font every control of the pickers uses.
-QFont PickerFont();
-
-// Whether a key is one of the two Enter keys.
-bool IsEnter(int key);
-
-// A reading search: the condition on column, with the pattern as the
-// parameter :NAME, and the value to bind, the normalised text anywhere in the
-// reading. Bound, a quote in the text is just a quote, while a percent sign or
-// an underscore still matches as in any pattern.
-QString ReadingLike(const QString& column);
-QString Containing(const QString& text);
-
-// Closes query, gives it the statement lines, binds params by name and opens it.
-void Reopen(db::Query& query, const QStringList& sql, const QVariantMap& params = {});
-
-} // namespace bankpickers

@@ -1,19 +1,15 @@
 #include "dialogs/MAS_BANK_S.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "dialogs/MAS_BANK.h"
+#include "dialogs/Picker.h"
 #include "util/Numbers.h"
 
 int SelBranchCode = 0;
@@ -28,11 +24,11 @@ const QString kBranchesOfBank = QStringLiteral("select * from MAS_BANK_S where S
 } // namespace
 
 TBANK_S_SELL::TBANK_S_SELL(db::Connection& suite, QWidget* parent)
-    : QDialog(parent), FDQ_1(suite), FDQ_2(suite), DataSource1(FDQ_1)
+    : TPicker(parent), FDQ_1(suite), FDQ_2(suite), DataSource1(FDQ_1)
 {
     setObjectName(QStringLiteral("BANK_S_SELL"));
     setWindowTitle(QStringLiteral("銀行支店"));
-    setFont(bankpickers::PickerFont());
+    setFont(pickers::PickerFont());
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -91,7 +87,7 @@ TBANK_S_SELL::TBANK_S_SELL(db::Connection& suite, QWidget* parent)
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    bankpickers::SetUpGrid(DBGrid1, DataSource1,
+    pickers::SetUpGrid(DBGrid1, DataSource1,
                            {
                                {QStringLiteral("SHGINCODE"), QStringLiteral("コード"), 80, right, {}},
                                {QStringLiteral("SHSTNCODE"), QStringLiteral("支店CD"), 80, right, {}},
@@ -116,13 +112,11 @@ TBANK_S_SELL::TBANK_S_SELL(db::Connection& suite, QWidget* parent)
     connect(Edit1, &QLineEdit::textChanged, this, &TBANK_S_SELL::E_CD_1Change);
     connect(BitBtn1, &QPushButton::clicked, this, &TBANK_S_SELL::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TBANK_S_SELL::reject);
-    // The form sees every key before its controls, and the grid's double-clicks.
-    qApp->installEventFilter(this);
+    setList(DBGrid1);
 }
 
 TBANK_S_SELL::~TBANK_S_SELL()
 {
-    qApp->removeEventFilter(this);
     // The grid, a child, outlives the members it shows.
     disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
     DBGrid1->setModel(nullptr);
@@ -165,19 +159,19 @@ void TBANK_S_SELL::searchBranches(int bank, bool onShowing)
         sql << QStringLiteral("and SHSTNCODE=:BRANCH");
         params.insert(QStringLiteral("BRANCH"), branch);
     } else if (!text.isEmpty()) {
-        sql << QStringLiteral("and ") + bankpickers::ReadingLike(QStringLiteral("SSTNNAME1"));
-        params.insert(QStringLiteral("NAME"), bankpickers::Containing(text));
+        sql << QStringLiteral("and ") + pickers::ReadingLike(QStringLiteral("SSTNNAME1"));
+        params.insert(QStringLiteral("NAME"), pickers::Containing(text));
     }
     if (onShowing)
         sql << QStringLiteral("order by SHSTNCODE");
-    bankpickers::Reopen(FDQ_1, sql, params);
+    pickers::Reopen(FDQ_1, sql, params);
     if (FDQ_1.isEmpty())
         listWholeBank(bank);
 }
 
 void TBANK_S_SELL::listWholeBank(int bank)
 {
-    bankpickers::Reopen(
+    pickers::Reopen(
         FDQ_1, {kBranchesOfBank, QStringLiteral("and SHGINCODE=:BANK"), QStringLiteral("order by SHSTNCODE")},
         {{QStringLiteral("BANK"), bank}});
 }
@@ -204,7 +198,7 @@ void TBANK_S_SELL::E_CD_1Change()
 
 bool TBANK_S_SELL::Edit1KeyPress(int key)
 {
-    if (!bankpickers::IsEnter(key))
+    if (!pickers::IsEnter(key))
         return false;
     if (!FDQ_1.isEmpty())
         DBGrid1->setFocus();
@@ -215,7 +209,7 @@ bool TBANK_S_SELL::Edit1KeyPress(int key)
 
 bool TBANK_S_SELL::DBGrid1KeyPress(int key)
 {
-    if (!bankpickers::IsEnter(key))
+    if (!pickers::IsEnter(key))
         return false;
     BitBtn1Click();
     return true;
@@ -223,7 +217,7 @@ bool TBANK_S_SELL::DBGrid1KeyPress(int key)
 
 bool TBANK_S_SELL::DBGrid1KeyDown(int key)
 {
-    if (key != Qt::Key_Up || bankpickers::CurrentRow(DBGrid1) > 0)
+    if (key != Qt::Key_Up || pickers::CurrentRow(DBGrid1) > 0)
         return false;
     Edit1->setFocus();
     return true;
@@ -238,7 +232,7 @@ void TBANK_S_SELL::BitBtn1Click()
 {
     SelBranchCode = 0;
     SelBranchKana.clear();
-    const int row = bankpickers::CurrentRow(DBGrid1);
+    const int row = pickers::CurrentRow(DBGrid1);
     if (row >= 0 && FDQ_1.isOpen()) {
         FDQ_1.moveTo(row);
         const QString kana = FDQ_1.field(QStringLiteral("SSTNNAME1")).asString();
@@ -251,51 +245,11 @@ void TBANK_S_SELL::BitBtn1Click()
     done(ResultOk);
 }
 
-void TBANK_S_SELL::reject()
+bool TBANK_S_SELL::previewKey(QWidget* target, int key)
 {
-    done(ResultCancel);
-}
-
-void TBANK_S_SELL::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    bankpickers::CentreOnParent(this);
-    FormShow();
-}
-
-bool TBANK_S_SELL::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseButtonDblClick) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (watched != DBGrid1->viewport() || mouse->button() != Qt::LeftButton)
-            return false;
-        // The press before it has made the row current; a double-click
-        // arriving alone picks its row the same way.
-        if (const QModelIndex at = DBGrid1->indexAt(mouse->position().toPoint()); at.isValid())
-            DBGrid1->setCurrentIndex(at);
-        DBGrid1DblClick();
-        return true;
-    }
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    auto* target = qobject_cast<QWidget*>(watched);
-    if (!target || target->window() != this)
-        return false;
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Escape) {
-        reject();
-        return true;
-    }
     if (target == Edit1)
         return Edit1KeyPress(key);
     if (target == DBGrid1)
         return DBGrid1KeyDown(key) || DBGrid1KeyPress(key);
-    // A button with the focus answers Enter, as on the desktop it was designed on.
-    if (bankpickers::IsEnter(key) && (target == BitBtn1 || target == BitBtn2)) {
-        static_cast<QPushButton*>(target)->click();
-        return true;
-    }
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include "db/Query.h"
 #include "db/QueryModel.h"
+#include "dialogs/Picker.h"
 
 class QFrame;
 class QLabel;
@@ -29,21 +30,18 @@ class Connection;
 // once and the main screen reads FDQ_1's rows before deciding to show the
 // picker), then shows it through modal::exec(). With no bank code (empty or
 // 0) the list is left as it is. Database errors are not caught here.
-class TBANK_S_SELL : public QDialog
+class TBANK_S_SELL : public TPicker
 {
     Q_OBJECT
 
 public:
-    static constexpr int ResultOk = 1;     // BitBtn1, Enter or a double-click in the grid
-    static constexpr int ResultCancel = 2; // BitBtn2, Esc or the close box
-
     // suite: the suite database's connection; it must outlive the dialog.
     explicit TBANK_S_SELL(db::Connection& suite, QWidget* parent = nullptr);
     ~TBANK_S_SELL() override;
 
     // Handlers, named as the dialog's design names them. The key handlers
     // return true when they consumed the key.
-    void FormShow();
+    void FormShow() override;
     void E_CD_1Change(); // for E_CD_1 and Edit1 alike
     bool Edit1KeyPress(int key);
     bool DBGrid1KeyPress(int key);
@@ -52,9 +50,6 @@ public:
     // Confirms: the results take the grid's current row (code 0 and an empty
     // reading when there is none) and the dialog closes with ResultOk.
     void BitBtn1Click();
-
-    // Esc and the close box answer like the Cancel button.
-    void reject() override;
 
     QFrame* Panel1;
     QLabel* Label1; // "銀行ＣＤ"
@@ -71,8 +66,8 @@ public:
     db::QueryModel DataSource1;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    bool previewKey(QWidget* target, int key) override;
+    void listDoubleClicked() override { DBGrid1DblClick(); }
 
 private:
     int bankCode() const;

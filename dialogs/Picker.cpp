@@ -1,0 +1,162 @@
+#include "dialogs/Picker.h"
+
+#include "db/Query.h"
+#include "util/Kana.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTableView>
+
+#include <algorithm>
+
+TPicker::TPicker(QWidget* parent) : QDialog(parent)
+{
+    qApp->installEventFilter(this);
+}
+
+TPicker::~TPicker()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TPicker::reject()
+{
+    done(ResultCancel);
+}
+
+bool TPicker::previewKey(QWidget*, int)
+{
+    return false;
+}
+
+void TPicker::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // Centred on the owner's window as the user sees it, frames included.
+    QRect area;
+    if (QWidget* owner = parentWidget())
+        area = owner->window()->frameGeometry();
+    else if (QScreen* screen = this->screen())
+        area = screen->availableGeometry();
+    if (area.isValid()) {
+        const QSize outer = frameGeometry().size();
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    }
+    FormShow();
+}
+
+bool TPicker::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!m_list || watched != m_list->viewport() || mouse->button() != Qt::LeftButton)
+            return false;
+        // The press before it has made the row current; a double-click
+        // arriving alone picks its row the same way.
+        if (const QModelIndex at = m_list->indexAt(mouse->position().toPoint()); at.isValid())
+            m_list->setCurrentIndex(at);
+        listDoubleClicked();
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* target = qobject_cast<QWidget*>(watched);
+    if (!target || target->window() != this)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
+        reject();
+        return true;
+    }
+    if (previewKey(target, key))
+        return true;
+    // A button with the focus answers Enter, as on the desktop it was designed on.
+    if (pickers::IsEnter(key)) {
+        if (auto* button = qobject_cast<QPushButton*>(target)) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace pickers {
+
+void SetUpGrid(QTableView* grid, db::QueryModel& model, const QList<db::QueryModel::Column>& columns)
+{
+    model.setColumns(columns);
+    grid->setModel(&model);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab leaves the list instead of walking its cells.
+    grid->setTabKeyNavigation(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    for (int i = 0; i < columns.size(); ++i)
+        if (columns[i].width > 0)
+            grid->setColumnWidth(i, columns[i].width);
+
+    db::Query& query = model.query();
+    // The query moved (opened on its first row, or stepped by a caller).
+    QObject::connect(&query, &db::Query::currentChanged, grid, [grid, &model](int row) {
+        if (row < 0 || row >= model.rowCount() || grid->currentIndex().row() == row)
+            return;
+        grid->setCurrentIndex(model.index(row, std::max(0, grid->currentIndex().column())));
+    });
+    // The user moved in the grid.
+    QObject::connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
+                     [&query](const QModelIndex& current) {
+                         if (current.isValid() && query.isOpen() && query.recNo() - 1 != current.row())
+                             query.moveTo(current.row());
+                     });
+}
+
+int CurrentRow(const QTableView* grid)
+{
+    const QModelIndex current = grid->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QFont PickerFont()
+{
+    QFont font(QStringLiteral("ＭＳ 明朝"));
+    font.setPixelSize(19);
+    return font;
+}
+
+bool IsEnter(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+QString ReadingLike(const QString& column)
+{
+    // 8191 characters fit any character set.
+    return column + QStringLiteral(" LIKE CAST(:NAME AS VARCHAR(8191))");
+}
+
+QString Containing(const QString& text)
+{
+    return QLatin1Char('%') + NormaliseReading(text) + QLatin1Char('%');
+}
+
+void Reopen(db::Query& query, const QStringList& sql, const QVariantMap& params)
+{
+    query.close();
+    query.setSql(sql);
+    for (auto it = params.begin(); it != params.end(); ++it)
+        query.setParam(it.key(), it.value());
+    query.open();
+}
+
+} // namespace pickers
