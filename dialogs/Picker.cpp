@@ -46,7 +46,7 @@ void TPicker::showEvent(QShowEvent* event)
         area = owner->window()->frameGeometry();
     else if (QScreen* screen = this->screen())
         area = screen->availableGeometry();
-    if (area.isValid()) {
+    if (area.isValid() && centreOnShow()) {
         const QSize outer = frameGeometry().size();
         move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
     }

@@ -40,6 +40,8 @@ protected:
     // A key on its way to target: true when the picker took it.
     virtual bool previewKey(QWidget* target, int key);
     virtual void listDoubleClicked() {}
+    // False for a picker that places itself (beside the field that opened it).
+    virtual bool centreOnShow() const { return true; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -1,0 +1,193 @@
+#include "dialogs/KOUZOU_SEL.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "util/Numbers.h"
+
+int SelCode = 0;
+QString SelName;
+TForm_kouzou_sel* Form_kouzou_sel = nullptr;
+
+bool ZoomListFont(QTableView* list, Qt::KeyboardModifiers modifiers, int delta)
+{
+    if (!(modifiers & Qt::ControlModifier))
+        return false;
+    QFont font = list->font();
+    const int size = font.pointSize();
+    if (delta < 1) {
+        if (size > ListFontSize)
+            font.setPointSize(size - 1);
+    } else if (size < 25) {
+        font.setPointSize(size + 1);
+    }
+    list->setFont(font);
+    // Rows as tall as the text, as the list was set up.
+    list->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 6);
+    return true;
+}
+
+TForm_kouzou_sel::TForm_kouzou_sel(db::Connection& suite, QWidget* parent)
+    : TPicker(parent), FDQ_1(suite), DataSource1(FDQ_1)
+{
+    setObjectName(QStringLiteral("Form_kouzou_sel"));
+    setWindowTitle(QStringLiteral("参照"));
+    setFont(pickers::PickerFont());
+
+    // Every caller gives it its own statement before showing it.
+    FDQ_1.setCachedUpdates(true);
+    FDQ_1.setSql(QStringList{QStringLiteral("select * from LOOK_MEMO"), QStringLiteral("order by CNT")});
+
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    QFont listFont = font();
+    listFont.setPointSize(ListFontSize);
+    DBGrid1->setFont(listFont);
+    pickers::SetUpGrid(DBGrid1, DataSource1, {{QStringLiteral("NAME"), {}, 0, {}, {}}});
+    DBGrid1->horizontalHeader()->setSectionsClickable(false);
+    // Showing gives the column its width; stretching would undo it.
+    DBGrid1->horizontalHeader()->setStretchLastSection(false);
+    // Codes and names are picked, never typed.
+    DBGrid1->setAttribute(Qt::WA_InputMethodEnabled, false);
+    DBGrid1->setProperty("imeMode", QStringLiteral("off"));
+
+    // The grid covers the whole form; the buttons stay for what clicking them does.
+    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                              QStringLiteral("キャンセル"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    for (QWidget* w :
+         {static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(Edit1)}) {
+        w->resize(w->sizeHint());
+        w->hide();
+    }
+    for (QPushButton* b : {BitBtn2, BitBtn1}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(DBGrid1);
+    resize(240, 300);
+
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm_kouzou_sel::BitBtn2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm_kouzou_sel::reject);
+    setList(DBGrid1);
+}
+
+TForm_kouzou_sel::~TForm_kouzou_sel()
+{
+    // The grid, a child, outlives the members it shows.
+    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
+    DBGrid1->setModel(nullptr);
+    if (Form_kouzou_sel == this)
+        Form_kouzou_sel = nullptr;
+}
+
+void TForm_kouzou_sel::FormShow()
+{
+    // Narrower and back: the grid lays itself out afresh for the caller's width.
+    resize(width() - 10, height());
+    resize(width() + 10, height());
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+
+    // Again, so that rows the caller wrote after opening it are listed.
+    FDQ_1.close();
+    FDQ_1.open();
+    DBGrid1->setFocus();
+    const int rows = FDQ_1.recordCount();
+    FDQ_1.first();
+
+    // One row more than the list holds, for the title row.
+    const int rowHeight = int(1.25 * Edit1->height());
+    int h = rowHeight * (rows + 1);
+
+    // Beside the main screen: a picker the caller did not place opens near
+    // its top left corner, and none hangs below its bottom.
+    QRect main;
+    if (QWidget* owner = parentWidget())
+        main = owner->window()->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        main = screen->availableGeometry();
+    // QDialog centres a dialog nobody moved before it shows it; that is not
+    // the caller's placement.
+    const bool placed = testAttribute(Qt::WA_Moved);
+    int top = placed ? y() : 0;
+    int left = placed ? x() : 0;
+    if (top < 1)
+        top = main.top() + 50;
+    if (top + h > main.top() + main.height())
+        top = main.top() + main.height() - h;
+    if (top < 0)
+        top = 10;
+    if (left < 1)
+        left = main.left() + 50;
+
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, DBGrid1);
+    DBGrid1->setColumnWidth(0, DBGrid1->width() - int(1.1 * scrollBar));
+
+    // A long list stops short of the screen's bottom.
+    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+    const int room = screenHeight - top - 2 * BitBtn1->height();
+    if (h + main.top() > room)
+        h = room;
+
+    move(left, top);
+    resize(width(), h);
+}
+
+void TForm_kouzou_sel::BitBtn2Click()
+{
+    SelCode = 0;
+    SelName.clear();
+    const int row = pickers::CurrentRow(DBGrid1);
+    if (row >= 0 && FDQ_1.isOpen()) {
+        FDQ_1.moveTo(row);
+        SelCode = toIntDef(FDQ_1.field(QStringLiteral("CD")).asString());
+        SelName = FDQ_1.field(QStringLiteral("NAME")).asString();
+    }
+    done(ResultOk);
+}
+
+bool TForm_kouzou_sel::DBGrid1KeyPress(int key)
+{
+    if (!pickers::IsEnter(key))
+        return false;
+    BitBtn2Click();
+    return true;
+}
+
+void TForm_kouzou_sel::DBGrid1DblClick()
+{
+    BitBtn2Click();
+}
+
+bool TForm_kouzou_sel::DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int delta)
+{
+    return ZoomListFont(DBGrid1, modifiers, delta);
+}
+
+bool TForm_kouzou_sel::previewKey(QWidget* target, int key)
+{
+    return target == DBGrid1 && DBGrid1KeyPress(key);
+}
+
+bool TForm_kouzou_sel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel && watched == DBGrid1->viewport()) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        return DBGrid1MouseWheel(wheel->modifiers(), wheel->angleDelta().y());
+    }
+    return TPicker::eventFilter(watched, event);
+}
