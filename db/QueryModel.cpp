@@ -107,8 +107,8 @@ QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int ro
     switch (role) {
     case Qt::DisplayRole:
         return c.title.isEmpty() ? c.field : c.title;
-    case Qt::SizeHintRole:
-        return c.width > 0 ? QVariant(QSize(c.width, 0)) : QVariant();
+    case WidthRole:
+        return c.width > 0 ? QVariant(c.width) : QVariant();
     default:
         return {};
     }

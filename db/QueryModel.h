@@ -28,6 +28,10 @@ public:
         std::function<QVariant(const Query& query, int row)> calculate;
     };
 
+    // The header's design width of a column, in pixels (the views set it;
+    // a size hint would also fix the header's height).
+    static constexpr int WidthRole = Qt::UserRole + 1;
+
     explicit QueryModel(Query& query, QObject* parent = nullptr);
 
     Query& query() const { return m_query; }

@@ -83,7 +83,7 @@ private slots:
         q.open();
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("仕入先CD"));
-        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::SizeHintRole).toSize().width(), 70);
+        QCOMPARE(model.headerData(0, Qt::Horizontal, QueryModel::WidthRole).toInt(), 70);
         QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("2"));  // 1.5 shown with "#"
         QCOMPARE(model.data(model.index(0, 1), Qt::EditRole).toDouble(), 1.5);
         QCOMPARE(model.data(model.index(0, 2)).toString(), QString());           // null
