@@ -17,6 +17,7 @@
 #include "db/Query.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"
+#include "util/PostalFile.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -256,53 +257,20 @@ std::map<int, Bank> readBanks(const QString& path)
     return banks;
 }
 
-struct PostalRow
-{
-    QString zip;
-    QString ken;
-    QString city;
-    QString district;
-    QString reading;
-    int tikuCd = 0;
-};
+// The national postal file, read as the postal dictionary imports it (the
+// records split over several lines joined); rows the demo cannot store are
+// counted as skipped.
+using PostalRow = postal::Row;
 
-// The national file: 0 local government code, 2 postal code, 3-5 readings,
-// 6-8 names. A district with an unclosed "（" goes on over the next lines of
-// the same code; those are joined into one row.
 std::vector<PostalRow> readPostal(const QString& zipPath, int* skipped)
 {
-    std::vector<PostalRow> rows;
-    const QStringList lines = cp932Lines(unzipped(zipPath));
-    rows.reserve(size_t(lines.size()));
-    *skipped = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringList f = csvFields(lines[i]);
-        if (f.size() < 9) {
-            ++*skipped;
-            continue;
-        }
-        PostalRow r;
-        r.tikuCd = f[0].toInt();
-        r.zip = f[2].trimmed();
-        r.ken = f[6];
-        r.city = f[7];
-        r.district = f[8];
-        QString districtReading = f[5];
-        while (r.district.contains(u'（') && !r.district.contains(u'）') && i + 1 < lines.size()) {
-            const QStringList g = csvFields(lines[i + 1]);
-            if (g.size() < 9 || g[2].trimmed() != r.zip)
-                break;
-            r.district += g[8];
-            districtReading += g[5];
-            ++i;
-        }
-        r.reading = f[3] + f[4] + districtReading;
-        if (r.zip.size() != 7 || !storable(r.ken + r.city + r.district + r.reading)) {
-            ++*skipped;
-            continue;
-        }
-        rows.push_back(r);
-    }
+    std::vector<PostalRow> rows = postal::ReadRows(postal::DecodeLines(unzipped(zipPath)));
+    const auto unusable = [](const PostalRow& r) {
+        return r.zip.size() != 7 || !storable(r.ken + r.city + r.district + r.reading);
+    };
+    const auto kept = std::remove_if(rows.begin(), rows.end(), unusable);
+    *skipped = int(std::distance(kept, rows.end()));
+    rows.erase(kept, rows.end());
     return rows;
 }
 
@@ -1365,13 +1333,9 @@ int main(int argc, char* argv[])
                               QStringLiteral("Protocol=TCPIP"), QStringLiteral("Port=3060"),
                               QStringLiteral("DriverID=FB")});
         connection.connect();
-        // The postal dialog adds the reading column to older tables the same
-        // way; metadata has to be committed before rows can use it.
-        try {
-            execute(connection, QStringLiteral("ALTER TABLE LOOK_ZIP ADD YOMI Varchar(140)"));
-        } catch (const db::Error&) {
-            // The column is there already.
-        }
+        // As the postal dialog does for older tables; metadata has to be
+        // committed before rows can use it.
+        postal::AddReadingColumn(connection);
 
         {
             db::TransactionGuard transaction(connection);

@@ -10,13 +10,14 @@
 
 namespace {
 
-enum class Conversion { HalfWidth, Hiragana };
+enum class Conversion { HalfWidth, Hiragana, Katakana };
 
 // ICU would turn these into half-width forms that code page 932 lacks
 // (U+FFE8 to U+FFEE, U+00AF, U+00A6), so they are filtered out.
 constexpr char16_t kHalfWidthId[] =
     u"[^\\u2190-\\u2193\\u2502\\u25A0\\u25CB\\uFFE3\\uFFE4] Fullwidth-Halfwidth";
 constexpr char16_t kHiraganaId[] = u"Katakana-Hiragana";
+constexpr char16_t kKatakanaId[] = u"Hiragana-Katakana";
 
 // ICU spells a long-vowel mark after a kana out as a vowel (カー -> かあ),
 // which would no longer match hiragana typed with ー. The marks are taken
@@ -42,13 +43,14 @@ icu::Transliterator* transliterator(Conversion conversion)
         std::unique_ptr<icu::Transliterator> instance;
         bool tried = false;
     };
-    thread_local Cached cache[2];
+    thread_local Cached cache[3];
 
-    Cached& cached = cache[conversion == Conversion::HalfWidth ? 0 : 1];
+    Cached& cached = cache[int(conversion)];
     if (!cached.tried) {
         cached.tried = true;
         UErrorCode status = U_ZERO_ERROR;
-        const icu::UnicodeString id(conversion == Conversion::HalfWidth ? kHalfWidthId : kHiraganaId);
+        const char16_t* ids[] = {kHalfWidthId, kHiraganaId, kKatakanaId};
+        const icu::UnicodeString id(ids[int(conversion)]);
         cached.instance.reset(icu::Transliterator::createInstance(id, UTRANS_FORWARD, status));
         if (U_FAILURE(status))
             cached.instance.reset();
@@ -93,4 +95,11 @@ QString ToHalfWidth(QStringView text)
 QString ToHiragana(QStringView text)
 {
     return transliterate(text, Conversion::Hiragana);
+}
+
+QString ToReading(QStringView text)
+{
+    // Through hiragana first, so half-width and full-width katakana alike end
+    // as half-width katakana.
+    return transliterate(transliterate(ToHiragana(text), Conversion::Katakana), Conversion::HalfWidth);
 }

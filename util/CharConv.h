@@ -21,3 +21,8 @@ QString ToHalfWidth(QStringView text);
 // Katakana, full- or half-width, become hiragana: カタカナ → かたかな,
 // ﾔﾏﾀﾞ → やまだ. The long-vowel mark stays a mark: カー → かー, ｶｰ → かー.
 QString ToHiragana(QStringView text);
+
+// A reading as the national postal file and the bank lists store it: any
+// kana, hiragana or katakana of either width, as half-width katakana
+// (やまだ, ヤマダ and ﾔﾏﾀﾞ all give ﾔﾏﾀﾞ).
+QString ToReading(QStringView text);

@@ -17,9 +17,29 @@ private slots:
     void toHalfWidth();
     void toHiragana_data();
     void toHiragana();
+    void toReading_data();
+    void toReading();
     void codePage932TextStaysCodePage932();
     void threadsConvertIndependently();
 };
+
+void TestCharConv::toReading_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("hiragana") << QStringLiteral("とっとりし") << QStringLiteral("ﾄｯﾄﾘｼ");
+    QTest::newRow("katakana") << QStringLiteral("トットリシ") << QStringLiteral("ﾄｯﾄﾘｼ");
+    QTest::newRow("half-width stays") << QStringLiteral("ﾄｯﾄﾘｼ") << QStringLiteral("ﾄｯﾄﾘｼ");
+    QTest::newRow("voiced and long vowel") << QStringLiteral("がーでん") << QStringLiteral("ｶﾞｰﾃﾞﾝ");
+    QTest::newRow("kanji stay") << QStringLiteral("鳥取し") << QStringLiteral("鳥取ｼ");
+}
+
+void TestCharConv::toReading()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(ToReading(text), expected);
+}
 
 void TestCharConv::toHalfWidth_data()
 {
