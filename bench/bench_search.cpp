@@ -1,0 +1,225 @@
+// The supplier search list on a large suite: with 100,000 live suppliers,
+// the time from Enter in the search key box to the first rows painted in the
+// grid, and from opening the list with both boxes empty to the first rows
+// painted (median of 20 each), and what the program's memory grows by when
+// the whole list has been scrolled through.
+
+#include "db/BlockInsert.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "dialogs/Fonts.h"
+#include "search/trad_sel.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableView>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int kSuppliers = 100000;
+constexpr int kRuns = 20;
+
+QStringList suiteParams(const QString& path)
+{
+    return {QStringLiteral("Database=") + path,   QStringLiteral("User_Name=sysdba"),
+            QStringLiteral("Password=zorquemit"), QStringLiteral("Server=127.0.0.1"),
+            QStringLiteral("Protocol=TCPIP"),     QStringLiteral("Port=3060"),
+            QStringLiteral("DriverID=FB")};
+}
+
+// Readings and names built from common surnames and trades, so that a
+// surname finds about one supplier in twenty.
+const char* const kSurnames[][2] = {
+    {"ﾀﾅｶ", "田中"},  {"ｽｽﾞｷ", "鈴木"},  {"ｻﾄｳ", "佐藤"},   {"ﾔﾏﾀﾞ", "山田"}, {"ﾜﾀﾅﾍﾞ", "渡辺"},
+    {"ｲﾄｳ", "伊藤"},  {"ﾅｶﾑﾗ", "中村"},  {"ｺﾊﾞﾔｼ", "小林"}, {"ｶﾄｳ", "加藤"},  {"ﾖｼﾀﾞ", "吉田"},
+    {"ﾔﾏﾓﾄ", "山本"}, {"ｻｻｷ", "佐々木"}, {"ﾏﾂﾓﾄ", "松本"},  {"ｲﾉｳｴ", "井上"}, {"ｷﾑﾗ", "木村"},
+    {"ﾊﾔｼ", "林"},    {"ｼﾐｽﾞ", "清水"},  {"ﾔﾏｸﾞﾁ", "山口"}, {"ﾓﾘ", "森"},     {"ｲｹﾀﾞ", "池田"},
+};
+const char* const kTrades[][2] = {
+    {"ｹﾝｾﾂ", "建設"}, {"ｺｳﾑﾃﾝ", "工務店"}, {"ﾃﾞﾝｷ", "電気"}, {"ｾﾂﾋﾞ", "設備"}, {"ﾄｿｳ", "塗装"},
+};
+
+// The suite with 100,000 live suppliers, made once.
+bool prepareSuite(const QString& root)
+{
+    const QString path = root + QStringLiteral("/VORNALIX.FDB");
+    if (QFile::exists(path))
+        return true;
+    QDir().mkpath(root);
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (QProcess::execute(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {partial}) != 0)
+        return false;
+    db::Connection conn;
+    conn.params() = suiteParams(partial);
+    conn.startTransaction();
+    db::BlockInsert insert(conn, QStringLiteral("MAS_SIIRE"),
+                           {QStringLiteral("T_CD"), QStringLiteral("T_KEY"), QStringLiteral("T_NAME01"),
+                            QStringLiteral("T_NAME03"), QStringLiteral("T_TEL"), QStringLiteral("T_FAX"),
+                            QStringLiteral("KU_KOUSYU"), QStringLiteral("T_ADD_1"),
+                            QStringLiteral("E_DATE01")});
+    for (int code = 1; code <= kSuppliers; ++code) {
+        const auto& surname = kSurnames[code % 20];
+        const auto& trade = kTrades[(code / 20) % 5];
+        const QString name = QString::fromUtf8(surname[1]) + QString::fromUtf8(trade[1]);
+        insert.add(
+            {code, QString::fromUtf8(surname[0]) + QString::fromUtf8(trade[0]),
+             QStringLiteral("株式会社") + name + QString::number(code), name,
+             QStringLiteral("0857-%1-%2").arg(code % 90 + 10).arg(code % 10000, 4, 10, QLatin1Char('0')),
+             QStringLiteral("0857-%1-9999").arg(code % 90 + 10), 100 * (1 + code % 30) + code % 7,
+             QStringLiteral("鳥取県鳥取市東町一丁目%1番地").arg(code % 500), QDate(2025, 1 + code % 12, 1)});
+    }
+    insert.flush();
+    conn.commit();
+    conn.disconnect();
+    return QFile::rename(partial, path);
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The program's resident memory in kilobytes.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// Notes when the grid paints with rows to show.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(QTableView* grid) : m_grid(grid) { grid->viewport()->installEventFilter(this); }
+    void reset() { m_painted = false; }
+    // Lets the program run until the grid has painted rows.
+    bool waitForRows()
+    {
+        QElapsedTimer limit;
+        limit.start();
+        while (!m_painted && limit.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return m_painted;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched == m_grid->viewport() && m_grid->model() &&
+            m_grid->model()->rowCount() > 0)
+            m_painted = true;
+        return false;
+    }
+
+private:
+    QTableView* m_grid;
+    bool m_painted = false;
+};
+
+void pressEnter(QWidget* box)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(box, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(box, &release);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/search");
+    try {
+        if (!prepareSuite(root)) {
+            std::fprintf(stderr, "bench_search: cannot make the suite database\n");
+            return 1;
+        }
+        db::Connection suite;
+        suite.params() = suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
+        QWidget main;
+        main.setGeometry(0, 0, 1200, 800);
+        main.show();
+        Ttrad_sen2 list(suite, &main);
+        list.move(main.pos());
+        PaintWatch painted(list.DBGrid1);
+
+        // Opening with both boxes empty: every live supplier.
+        std::vector<double> open;
+        bool ok = true;
+        for (int i = 0; i < kRuns; ++i) {
+            painted.reset();
+            QElapsedTimer t;
+            t.start();
+            list.show();
+            ok = painted.waitForRows() && ok;
+            open.push_back(double(t.nsecsElapsed()) / 1e6);
+            list.done(Ttrad_sen2::ResultCancel);
+            QCoreApplication::processEvents();
+        }
+
+        // Enter in the key box: a surname, about 5,000 suppliers each.
+        list.show();
+        painted.waitForRows();
+        std::vector<double> key;
+        for (int i = 0; i < kRuns; ++i) {
+            list.Edit1->setText(QString::fromUtf8(kSurnames[i % 20][0]));
+            list.Edit1->setFocus();
+            QCoreApplication::processEvents();
+            painted.reset();
+            QElapsedTimer t;
+            t.start();
+            pressEnter(list.Edit1);
+            ok = painted.waitForRows() && ok;
+            key.push_back(double(t.nsecsElapsed()) / 1e6);
+        }
+
+        // The whole list, scrolled to its end.
+        list.Edit1->clear();
+        list.Button1Click();
+        painted.reset();
+        painted.waitForRows();
+        const long before = residentKb();
+        QAbstractItemModel* model = list.DBGrid1->model();
+        while (model->canFetchMore({}))
+            model->fetchMore({});
+        list.DBGrid1->scrollToBottom();
+        QCoreApplication::processEvents();
+        const long after = residentKb();
+        ok = ok && model->rowCount() == kSuppliers;
+        list.done(Ttrad_sen2::ResultCancel);
+
+        if (!ok) {
+            std::fprintf(stderr, "bench_search: a search did not show its rows\n");
+            return 1;
+        }
+        std::printf("search_key_first_rows_median: %.1f ms\n", median(key));
+        std::printf("search_open_first_rows_median: %.1f ms\n", median(open));
+        std::printf("search_whole_list_memory_growth: %.1f MB\n", double(after - before) / 1024.0);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_search: %s\n", e.what());
+        return 1;
+    }
+}
