@@ -13,11 +13,7 @@
 #include "db/ClientShutdown.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Forms.h"
-#include "dialogs/MAS_BANK.h"
-#include "dialogs/MAS_BANK_S.h"
-#include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
-#include "dialogs/keisan_in.h"
 #include "supplier/Unit1.h"
 #include "util/DateFields.h"
 
@@ -71,10 +67,7 @@ int main(int argc, char* argv[])
         // screen is the first form and so the main window.
         TDM2 dataModule;
         TForm1 mainScreen;
-        keisan_in = new Tkeisan_in(&mainScreen);
-        MASSAGE_FORM = new TMASSAGE_FORM(&mainScreen);
-        BAN_SEL = new TBAN_SEL(dataModule.FDConnection1, &mainScreen);
-        BANK_S_SELL = new TBANK_S_SELL(dataModule.FDConnection1, &mainScreen);
+        CreateForms(mainScreen, dataModule);
 
         QObject::connect(&instance, &SingleInstance::activationRequested, &mainScreen,
                          [&mainScreen] { BringToFront(&mainScreen); });

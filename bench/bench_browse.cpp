@@ -6,8 +6,6 @@
 #include "app/Unit2.h"
 #include "db/BlockInsert.h"
 #include "db/Query.h"
-#include "dialogs/MAS_BANK.h"
-#include "dialogs/MAS_BANK_S.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "supplier/Unit1.h"
 
@@ -102,9 +100,7 @@ int main(int argc, char* argv[])
         QDir::setCurrent(root + QStringLiteral("/VELDRUN"));
         TDM2 dm;
         TForm1 form;
-        MASSAGE_FORM = new TMASSAGE_FORM(&form);
-        BAN_SEL = new TBAN_SEL(dm.FDConnection1, &form);
-        BANK_S_SELL = new TBANK_S_SELL(dm.FDConnection1, &form);
+        CreateForms(form, dm);
         form.show();
 
         const int middle = kSuppliers / 2 + 5;

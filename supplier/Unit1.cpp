@@ -7,8 +7,19 @@
 #include "app/Unit2.h"
 #include "db/Error.h"
 #include "dialogs/Forms.h"
+#include "dialogs/FORM_KOUSYU_MAS.h"
+#include "dialogs/KOUZOU_SEL.h"
+#include "dialogs/MAS_BANK.h"
+#include "dialogs/MAS_BANK_S.h"
+#include "dialogs/Unit6.h"
+#include "dialogs/ZIP_SEL.h"
+#include "dialogs/keisan_in.h"
+#include "import/Unit5.h"
+#include "merge/Unit7.h"
+#include "search/trad_sel.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
+#include "supplier/DropDownBox.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
 
@@ -156,6 +167,25 @@ void applyDateRules(QLineEdit* box)
 }
 
 } // namespace
+
+void CreateForms(TForm1& mainScreen, TDM2& data)
+{
+    db::Connection& suite = data.FDConnection1;
+    keisan_in = new Tkeisan_in(&mainScreen);
+    MASSAGE_FORM = new TMASSAGE_FORM(&mainScreen);
+    Form_Txt_Con = new TForm_Txt_Con(data, &mainScreen);
+    // Imported texts are shortened to what these boxes show.
+    Form_Txt_Con->setWidthReferences(mainScreen.ED_02_1, mainScreen.E_MAILE, mainScreen.ED_12);
+    Form6 = new TForm6(&mainScreen);
+    Form6->setSource(&Form_Txt_Con->FDQuery1);
+    Form7 = new TForm7(suite, &mainScreen);
+    Form_kouzou_sel = new TForm_kouzou_sel(suite, &mainScreen);
+    Form_ZIP = new TForm_ZIP(suite, &mainScreen);
+    BAN_SEL = new TBAN_SEL(suite, &mainScreen);
+    BANK_S_SELL = new TBANK_S_SELL(suite, &mainScreen);
+    KOUSYU_MAS = new TKOUSYU_MAS(suite, &mainScreen);
+    trad_sen2 = new Ttrad_sen2(suite, &mainScreen);
+}
 
 bool IsPlainEdit(const QWidget* w)
 {
@@ -313,7 +343,7 @@ void TForm1::buildFields()
         return e;
     };
     auto combo = [this](const char* name, int x, int y, int w) {
-        auto* c = new QComboBox(Panel1);
+        auto* c = new DropDownBox(Panel1);
         c->setObjectName(QLatin1String(name));
         c->setFont(mincho(19));
         c->setEditable(true);
@@ -535,6 +565,15 @@ void TForm1::buildTabOrder()
     connect(SB06, &QToolButton::clicked, this, &TForm1::SB06Click);
     connect(SB07, &QToolButton::clicked, this, &TForm1::SB07Click);
     connect(SB08, &QToolButton::clicked, this, &TForm1::SB08Click);
+    connect(SB05, &QToolButton::clicked, this, &TForm1::SB05Click);
+    connect(SB10, &QToolButton::clicked, this, &TForm1::SB10Click);
+    connect(SB12, &QToolButton::clicked, this, &TForm1::SB12Click);
+    connect(SBS_04, &QToolButton::clicked, this, &TForm1::SBS_04Click);
+    connect(SBS_06, &QToolButton::clicked, this, &TForm1::SBS_06Click);
+    connect(SBS_08, &QToolButton::clicked, this, &TForm1::SBS_08Click);
+    connect(SBS_09, &QToolButton::clicked, this, &TForm1::SBS_09Click);
+    connect(SBS_12, &QToolButton::clicked, this, &TForm1::SBS_12Click);
+    buildCodedFields();
 }
 
 void TForm1::FormCreate()

@@ -72,6 +72,14 @@ public:
     void SB06Click();    // previous live supplier
     void SB07Click();    // next live supplier
     void SB08Click();    // clear for a new supplier
+    void SB05Click();    // search list, then load the chosen supplier
+    void SB10Click();    // nothing
+    void SB12Click();    // end the program
+    void SBS_04Click();  // delete the supplier on screen
+    void SBS_06Click();  // back to the normal bank
+    void SBS_08Click();  // merge two suppliers
+    void SBS_09Click();  // import suppliers from a text file
+    void SBS_12Click();  // tax kind of suppliers not registered for invoices
     void BAN_01Exit();
     void ED_02_1Exit();
     void E_CD_1Change();
@@ -82,6 +90,51 @@ public:
     bool E_CD_2KeyPress(int key);
     // The boxes' texts as registration reads them.
     SupplierScreen Screen() const;
+
+    // The coded fields: each code box shows its name, checks a typed code on
+    // Enter, offers the code picker; each name box lists the names.
+    void BAN_10Change() { CodeChange(BAN_10); }
+    void BAN_11Change() { CodeChange(BAN_11); }
+    void BAN_12Change() { CodeChange(BAN_12); }
+    void BAN_13Change() { CodeChange(BAN_13); }
+    void BAN_14Change() { CodeChange(BAN_14); }
+    void BAN_20Change() { CodeChange(BAN_20); }
+    void BAN_21Change() { CodeChange(BAN_21); }
+    bool BAN_10KeyPress(int key) { return CodeKeyPress(BAN_10, key); }
+    bool BAN_11KeyPress(int key) { return CodeKeyPress(BAN_11, key); }
+    bool BAN_12KeyPress(int key) { return CodeKeyPress(BAN_12, key); }
+    bool BAN_13KeyPress(int key) { return CodeKeyPress(BAN_13, key); }
+    bool BAN_14KeyPress(int key) { return CodeKeyPress(BAN_14, key); }
+    bool BAN_20KeyPress(int key) { return CodeKeyPress(BAN_20, key); }
+    bool BAN_21KeyPress(int key) { return CodeKeyPress(BAN_21, key); }
+    void BAN_10DblClick() { CodeDblClick(BAN_10); }
+    void BAN_11DblClick() { CodeDblClick(BAN_11); }
+    void BAN_12DblClick() { CodeDblClick(BAN_12); }
+    void BAN_13DblClick() { CodeDblClick(BAN_13); }
+    void BAN_14DblClick() { CodeDblClick(BAN_14); }
+    void BAN_20DblClick() { CodeDblClick(BAN_20); }
+    void BAN_21DblClick() { CodeDblClick(BAN_21); }
+    void C_BOX_10DropDown() { NamesDropDown(BAN_10); }
+    void C_BOX_11DropDown() { NamesDropDown(BAN_11); }
+    void C_BOX_12DropDown() { NamesDropDown(BAN_12); }
+    void C_BOX_13DropDown() { NamesDropDown(BAN_13); }
+    void C_BOX_14DropDown() { NamesDropDown(BAN_14); }
+    void C_BOX_20DropDown() { NamesDropDown(BAN_20); }
+    void C_BOX_21DropDown() { NamesDropDown(BAN_21); }
+    void C_BOX_10Click() { NamePicked(BAN_10); }
+    void C_BOX_11Click() { NamePicked(BAN_11); }
+    void C_BOX_12Click() { NamePicked(BAN_12); }
+    void C_BOX_13Click() { NamePicked(BAN_13); }
+    void C_BOX_14Click() { NamePicked(BAN_14); }
+    void C_BOX_20Click() { NamePicked(BAN_20); }
+    void C_BOX_21Click() { NamePicked(BAN_21); }
+    // The postal code fills the address; the labels 科目 and 工種 and the
+    // button 銀行マスター start sibling programs.
+    bool ED_08KeyPress(int key);
+    void ED_08DblClick();
+    void Label18DblClick();
+    void Label20DblClick();
+    void SpeedButton1Click();
 
     // Gives the focus to each control in turn, so that leaving and entering
     // each runs as it would for the user.
@@ -158,6 +211,43 @@ private:
     QHash<QWidget*, std::function<bool(int key)>> m_onKeyPress; // true when the field took the key
     QHash<QWidget*, std::function<void()>> m_onDoubleClick;
     void CleanUpLocal();
+    void ShowNormalBank();
+
+    enum class Trigger { Enter, DoubleClick, DropDown };
+    // One coded field: its boxes, its lookups and where its picker opens.
+    struct CodedField
+    {
+        QLineEdit* box;
+        QComboBox* names;
+        QStringList nameSql;  // the name of the code bound as :CODE
+        bool nameByNumber;    // :CODE is the text read as a number, 0 when it is not one
+        QStringList checkSql; // Enter: the check starts with these lines,
+        QString checkWhere;   // then this condition (:CODE) when the box holds a code,
+        bool checkNeedsNumber; // (a number above 0 for these fields)
+        QString checkTail;    // then this order
+        QStringList enterList;
+        QStringList clickList;
+        QStringList fillSql;
+        QStringList pickSql; // the code of a name bound as :NAME
+        std::function<int()> clickWidth;
+        std::function<int()> enterWidth;
+        bool nameFollowsCode;   // a pick sets the code only; its name follows from the change
+        bool capDropDown;       // long lists drop down 30 rows at a time
+        bool keepsFocusHandler; // all but the amount rounding field install it again
+    };
+    void buildCodedFields();
+    void CodeChange(QLineEdit* box);
+    bool CodeKeyPress(QLineEdit* box, int key);
+    void CodeDblClick(QLineEdit* box);
+    void NamesDropDown(QLineEdit* box);
+    void NamePicked(QLineEdit* box);
+    void InvoiceRule();
+    void MaintainFixedRows(QLineEdit* box, Trigger trigger, int count);
+    void PlacePicker(QLineEdit* box, int width);
+    void TakePostalResults();
+    void StartSibling(const QString& program);
+
+    QHash<QLineEdit*, CodedField> m_codes;
     void ShowSupplier(db::Query& query);
     void Browse(const QStringList& statement);
 
@@ -165,6 +255,13 @@ private:
 };
 
 extern TForm1* Form1;
+
+class TDM2;
+
+// Creates the forms that follow the main screen, in the program's order,
+// owned by the main screen: the calculator, the message dialog, the pickers
+// and the other dialogs. Every dialog reaches the suite through data.
+void CreateForms(TForm1& mainScreen, TDM2& data);
 
 // Empties every plain edit box of the form (not combo boxes) whose name does
 // not contain "_SYS_", and makes the program folder the working directory

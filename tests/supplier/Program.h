@@ -6,9 +6,11 @@
 
 #include "app/Unit2.h"
 #include "dialogs/Fonts.h"
+#include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/MAS_BANK.h"
 #include "dialogs/MAS_BANK_S.h"
 #include "dialogs/MESSAGE_FROM.h"
+#include "dialogs/ZIP_SEL.h"
 #include "supplier/Unit1.h"
 #include "tests/support/TestSupport.h"
 
@@ -42,9 +44,7 @@ public:
     explicit Program(const Installation& installation)
         : m_installation(installation), m_ready((resetStartupSettings(), InstallFontSubstitutions(), true))
     {
-        MASSAGE_FORM = new TMASSAGE_FORM(&form);
-        BAN_SEL = new TBAN_SEL(dm.FDConnection1, &form);
-        BANK_S_SELL = new TBANK_S_SELL(dm.FDConnection1, &form);
+        CreateForms(form, dm);
     }
 
     // Shows the main screen (its first showing opens the databases) and

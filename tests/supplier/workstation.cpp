@@ -32,9 +32,7 @@ int main(int argc, char* argv[])
     InstallFontSubstitutions();
     TDM2 dm;
     TForm1 form;
-    MASSAGE_FORM = new TMASSAGE_FORM(&form);
-    BAN_SEL = new TBAN_SEL(dm.FDConnection1, &form);
-    BANK_S_SELL = new TBANK_S_SELL(dm.FDConnection1, &form);
+    CreateForms(form, dm);
     form.show();
 
     int registered = 0;

@@ -1,0 +1,188 @@
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "dialogs/Modal.h"
+#include "search/trad_sel.h"
+#include "tests/supplier/Program.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QTest>
+#include <QToolButton>
+
+using testing::Installation;
+using testing::Program;
+
+namespace {
+
+modal::Script::Responder key(Qt::Key k, QStringList* said = nullptr)
+{
+    return [k, said](QDialog& d) {
+        if (said)
+            *said << static_cast<TMASSAGE_FORM&>(d).LABEL->text();
+        QTest::keyClick(QApplication::focusWidget(), k);
+    };
+}
+
+} // namespace
+
+// Delete, search, repair and the other commands of the two button rows.
+class TestCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^modal::Script")));
+        m_installation = std::make_unique<Installation>();
+        m_conn.disconnect(); // the last test's database is gone
+        m_conn.params() = m_installation->params();
+        for (const char* row : {"105, '山田建設', '0857-22-1234', 1, null", "230, '鳥取工務店', '0857-33-5678', 0, null",
+                                "231, '削除済み商店', null, 1, '1/1/2025'", "232, '一般商店', null, null, null"})
+            run(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01, T_TEL, IB_KBN, E_DATE04) values (%1)")
+                    .arg(QString::fromUtf8(row)));
+        m_program = std::make_unique<Program>(*m_installation);
+        m_unexpected = std::make_unique<modal::Script>();
+        QVERIFY(m_program->start());
+    }
+
+    void cleanup()
+    {
+        const QString unexpected = m_unexpected->verify();
+        m_unexpected.reset();
+        m_program.reset();
+        m_installation.reset();
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
+    }
+
+    void run(const QString& sql)
+    {
+        db::Query q(m_conn);
+        q.setSql(sql);
+        q.execute();
+    }
+
+    QVariant column(int code, const char* name)
+    {
+        db::Query q(m_conn);
+        q.setSql(QStringLiteral("select %1 from MAS_SIIRE where T_CD = %2").arg(QLatin1String(name)).arg(code));
+        q.open();
+        return q.field(0).value();
+    }
+
+    void load(int code)
+    {
+        m_program->form.BAN_01->setText(QString::number(code));
+        m_program->form.Button1Click();
+    }
+
+    void deleteAsksAndStamps()
+    {
+        TForm1& f = m_program->form;
+        load(230);
+        QStringList said;
+        modal::Script script;
+        script.answer(key(Qt::Key_Return, &said)); // No is the default
+        m_program->type(Qt::Key_F4, Qt::ShiftModifier);
+        QCOMPARE(said, QStringList{QStringLiteral("削除しますか？")});
+        QVERIFY(column(230, "E_DATE04").isNull());
+        QCOMPARE(f.ED_02_1->text(), QStringLiteral("鳥取工務店"));
+
+        script.answer(key(Qt::Key_Y));
+        script.answer(key(Qt::Key_Return, &said));
+        m_program->type(Qt::Key_F4, Qt::ShiftModifier);
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        QCOMPARE(said.last(), QStringLiteral("削除しました。"));
+        QCOMPARE(column(230, "E_DATE04").toDate(), QDate::currentDate());
+        QCOMPARE(column(230, "PC_NAME").toString(), ComputerName);
+        QVERIFY(f.BAN_01->text().isEmpty() && f.ED_02_1->text().isEmpty());
+        QVERIFY(!f.ToolBar3->isHidden());
+    }
+
+    void deleteThatFailsIsReported()
+    {
+        // The suite refuses the change: tried, then reported, never shown as done.
+        run(QStringLiteral("CREATE EXCEPTION E_KEEP 'kept by the suite'"));
+        run(QStringLiteral("CREATE TRIGGER T_KEEP FOR MAS_SIIRE BEFORE UPDATE AS BEGIN "
+                           "IF (NEW.E_DATE04 IS NOT NULL) THEN EXCEPTION E_KEEP; END"));
+        load(105);
+        QStringList said;
+        modal::Script script;
+        script.answer(key(Qt::Key_Y));
+        script.answer([&said](QDialog& d) {
+            said << static_cast<QMessageBox&>(d).text();
+            QTest::keyClick(&d, Qt::Key_Return);
+        });
+        m_program->type(Qt::Key_F4, Qt::ShiftModifier);
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        QVERIFY2(said.value(0).startsWith(QStringLiteral("エラー: ")), qPrintable(said.value(0)));
+        QVERIFY(said.value(0).contains(QStringLiteral("kept by the suite")));
+        QVERIFY(column(105, "E_DATE04").isNull());
+        QCOMPARE(m_program->form.ED_02_1->text(), QStringLiteral("山田建設")); // the screen keeps it
+    }
+
+    void repairAndOtherCommands()
+    {
+        TForm1& f = m_program->form;
+        m_program->type(Qt::Key_F12, Qt::ShiftModifier);
+        QCOMPARE(column(105, "KU_TAX").toInt(), 3);
+        QCOMPARE(column(231, "KU_TAX").toInt(), 3); // deleted ones too
+        QVERIFY(column(230, "KU_TAX").isNull());
+        QVERIFY(column(232, "KU_TAX").isNull());
+
+        // F6 of the second row returns to the normal row; F10 does nothing.
+        f.ToolBar1->show();
+        f.ToolBar3->hide();
+        f.SBS_06->click();
+        QVERIFY(f.ToolBar1->isHidden() && !f.ToolBar3->isHidden());
+        m_program->type(Qt::Key_F10);
+        QVERIFY(f.isVisible());
+
+        // F12 ends through the closing question; No keeps the program running.
+        modal::Script script;
+        script.answer(key(Qt::Key_N));
+        m_program->type(Qt::Key_F12);
+        QVERIFY(script.verify().isEmpty());
+        QVERIFY(f.isVisible());
+    }
+
+    void searchLoadsTheChosenSupplier()
+    {
+        TForm1& f = m_program->form;
+        f.ED_13->setText(QStringLiteral("残っている備考"));
+        // Cancelled: the screen as it was, the clerk back in the search key.
+        modal::Script script;
+        script.answer([](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+        m_program->type(Qt::Key_F5);
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        QCOMPARE(f.ED_13->text(), QStringLiteral("残っている備考"));
+        QCOMPARE(m_program->focusedName(), QStringLiteral("ED_01"));
+
+        // A search by code, confirmed with Enter: every field of the supplier.
+        script.answer([](QDialog&) {
+            trad_sen2->Edit1->setText(QStringLiteral("105"));
+            QTest::keyClick(trad_sen2->Edit1, Qt::Key_Return);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        m_program->type(Qt::Key_F5);
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        QCOMPARE(f.BAN_01->text(), QStringLiteral("105"));
+        QCOMPARE(f.ED_02_1->text(), QStringLiteral("山田建設"));
+        QCOMPARE(f.ED_06->text(), QStringLiteral("0857-22-1234"));
+        QVERIFY(f.CheckBox1->isChecked());
+        QVERIFY(f.ED_13->text().isEmpty());
+        QCOMPARE(m_program->focusedName(), QStringLiteral("ED_01"));
+    }
+
+private:
+    std::unique_ptr<Installation> m_installation;
+    db::Connection m_conn;
+    std::unique_ptr<Program> m_program;
+    std::unique_ptr<modal::Script> m_unexpected;
+};
+
+QTEST_MAIN(TestCommands)
+#include "tst_commands.moc"
