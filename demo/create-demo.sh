@@ -35,7 +35,7 @@ partial="$DATABASE.part"
 rm -f "$partial"
 trap 'rm -f "$partial"' EXIT
 "$ROOT_DIR/scripts/create-suite-db.sh" "$partial"
-"$SEED" "$partial" "$ROOT_DIR/data"
+"$SEED" "$partial" "$ROOT_DIR/data" "$DEMO/VELDRUN/sample_suppliers.csv"
 mv "$partial" "$DATABASE"
 trap - EXIT
-echo "create-demo: made $DATABASE; program folder $DEMO/VELDRUN"
+echo "create-demo: made $DATABASE; program folder $DEMO/VELDRUN (sample_suppliers.csv there for Shift+F9)"

@@ -1307,11 +1307,34 @@ void writeSuppliers(db::Connection& connection, const std::vector<Supplier>& sup
 
 } // namespace
 
+// A small file to try the text import with (Shift+F9): companies of the
+// register that are not suppliers yet, under codes after the demo's own,
+// with headings the import maps by itself. Code page 932, CR LF.
+void writeSampleImport(const std::vector<Company>& companies, int firstCode, const QString& path)
+{
+    QByteArray out = cp932::encode(QStringLiteral("仕入先CD,ﾌﾘｶﾞﾅ,仕入先名１,〒,住所１,TEL\r\n"));
+    int code = firstCode;
+    for (auto it = companies.rbegin(); it != companies.rend() && code < firstCode + 30; ++it) {
+        const Company& c = *it;
+        const QString quoted = u'"' + QString(c.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+        const QString line = QStringList{QString::number(code), fitBytes(ToHalfWidth(c.reading), 20), quoted,
+                                         c.zip.left(3) + u'-' + c.zip.mid(3),
+                                         fitBytes(c.prefecture + c.city + c.street, 100),
+                                         QStringLiteral("0857-%1-%2").arg(20 + code % 60).arg(code % 10000, 4, 10, QLatin1Char('0'))}
+                                 .join(u',');
+        out += cp932::encode(line + QStringLiteral("\r\n"));
+        ++code;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: veldrun_demo_seed DATABASE DATA_FOLDER\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: veldrun_demo_seed DATABASE DATA_FOLDER [SAMPLE_IMPORT_CSV]\n");
         return 2;
     }
     const QString databasePath = QFileInfo(QFile::decodeName(argv[1])).absoluteFilePath();
@@ -1358,6 +1381,8 @@ int main(int argc, char* argv[])
             highest = std::max(highest, s.code);
         execute(connection, QStringLiteral("SET GENERATOR GYOUSYA_ID TO %1").arg(highest));
         connection.disconnect();
+        if (argc == 4)
+            writeSampleImport(companies, 1001, QFile::decodeName(argv[3]));
 
         std::printf(
             "demo data: %d suppliers (%d deleted), %d banks, %d branches, %d postal codes (%d lines "
