@@ -16,6 +16,7 @@
 #include "dialogs/keisan_in.h"
 #include "import/Unit5.h"
 #include "merge/Unit7.h"
+#include "search/Unit8.h"
 #include "search/trad_sel.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
@@ -179,6 +180,8 @@ void CreateForms(TForm1& mainScreen, TDM2& data)
     Form6 = new TForm6(&mainScreen);
     Form6->setSource(&Form_Txt_Con->FDQuery1);
     Form7 = new TForm7(suite, &mainScreen);
+    Form8 = new TForm8(data, &mainScreen);
+    Form8->setProgramFolder(&ProgramFolder);
     Form_kouzou_sel = new TForm_kouzou_sel(suite, &mainScreen);
     Form_ZIP = new TForm_ZIP(suite, &mainScreen);
     BAN_SEL = new TBAN_SEL(suite, &mainScreen);
@@ -565,7 +568,10 @@ void TForm1::buildTabOrder()
     connect(SB06, &QToolButton::clicked, this, &TForm1::SB06Click);
     connect(SB07, &QToolButton::clicked, this, &TForm1::SB07Click);
     connect(SB08, &QToolButton::clicked, this, &TForm1::SB08Click);
+    connect(SB01, &QToolButton::clicked, this, &TForm1::SB01Click);
     connect(SB05, &QToolButton::clicked, this, &TForm1::SB05Click);
+    connect(SB09, &QToolButton::clicked, this, &TForm1::SB09Click);
+    connect(SB11, &QToolButton::clicked, this, &TForm1::SB11Click);
     connect(SB10, &QToolButton::clicked, this, &TForm1::SB10Click);
     connect(SB12, &QToolButton::clicked, this, &TForm1::SB12Click);
     connect(SBS_04, &QToolButton::clicked, this, &TForm1::SBS_04Click);
@@ -731,6 +737,8 @@ void TForm1::ApplyCompanyName()
         return;
     for (QWidget* w : {static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label36), static_cast<QWidget*>(Label37)})
         w->show();
+    if (Form8)
+        Form8->AddDiscountColumn(E_MAILE->width());
 }
 
 void TForm1::CheckSchema()

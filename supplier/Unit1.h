@@ -72,7 +72,10 @@ public:
     void SB06Click();    // previous live supplier
     void SB07Click();    // next live supplier
     void SB08Click();    // clear for a new supplier
+    void SB01Click();    // the manual
     void SB05Click();    // search list, then load the chosen supplier
+    void SB09Click();    // the supplier list table
+    void SB11Click();    // print the supplier list
     void SB10Click();    // nothing
     void SB12Click();    // end the program
     void SBS_04Click();  // delete the supplier on screen

@@ -5,6 +5,11 @@
 #include "tests/supplier/Program.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -25,6 +30,18 @@ modal::Script::Responder key(Qt::Key k, QStringList* said = nullptr)
         QTest::keyClick(QApplication::focusWidget(), k);
     };
 }
+
+// Stands in for the desktop: records what the program asks it to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
 
 } // namespace
 
@@ -175,6 +192,50 @@ private slots:
         QVERIFY(f.CheckBox1->isChecked());
         QVERIFY(f.ED_13->text().isEmpty());
         QCOMPARE(m_program->focusedName(), QStringLiteral("ED_01"));
+    }
+
+    void listTableAndManual()
+    {
+        // F9 opens the list table on every live supplier; closing it brings the clerk back.
+        int listed = -1;
+        modal::Script script;
+        script.answer([&listed](QDialog& d) {
+            listed = DM2->FDQ_1.recordCount();
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        m_program->type(Qt::Key_F9);
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        QCOMPARE(listed, 3);
+        QCOMPARE(m_program->focusedName(), QStringLiteral("ED_01"));
+
+        // F11 previews the printed list of those suppliers.
+        script.answer([](QDialog& d) {
+            QCOMPARE(d.objectName(), QStringLiteral("SupplierListPreview"));
+            d.reject();
+        });
+        m_program->type(Qt::Key_F11);
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+
+        // F1 opens the manual named after the program, copied first from the
+        // suite's program folder when that is set.
+        UrlCatcher opened;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "open");
+        m_program->type(Qt::Key_F1);
+        const QString manual = ProgramBaseName + QStringLiteral(".PDF");
+        QCOMPARE(opened.urls.value(0).toLocalFile(), QDir::current().absoluteFilePath(manual));
+        QTemporaryDir programs;
+        QFile source(programs.filePath(manual));
+        QVERIFY(source.open(QIODevice::WriteOnly));
+        source.write("%PDF-1.4 manual");
+        source.close();
+        ExePath = programs.path();
+        m_program->type(Qt::Key_F1);
+        ExePath.clear();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opened.urls.size(), 2);
+        QFile copied(manual);
+        QVERIFY(copied.open(QIODevice::ReadOnly));
+        QCOMPARE(copied.readAll(), QByteArray("%PDF-1.4 manual"));
     }
 
 private:

@@ -3,6 +3,7 @@
 #include "db/Query.h"
 #include "dialogs/Forms.h"
 #include "dialogs/Modal.h"
+#include "search/Unit8.h"
 #include "tests/supplier/Program.h"
 
 #include <QAbstractButton>
@@ -131,6 +132,8 @@ private slots:
         QCOMPARE(p.form.ED_14->isVisible(), discountShown);
         QCOMPARE(p.form.Label36->isVisible(), discountShown);
         QCOMPARE(p.form.Label37->isVisible(), discountShown);
+        // The list table gets its discount column in the same installation.
+        QCOMPARE(Form8->DataSource1.columns().size(), discountShown ? 32 : 31);
         QVERIFY(script.verify().isEmpty());
     }
 

@@ -1,0 +1,286 @@
+// The supplier list table on a large suite: with 100,000 live suppliers
+// whose records are filled as an office fills them, the time from showing
+// the list to its first rows painted, and from one keystroke in the name
+// filter to the narrowed rows painted (median of 20 each); what the
+// program's memory grows by when the whole list has been scrolled through;
+// and the export of every row to a CSV file.
+
+#include "app/Unit2.h"
+#include "db/BlockInsert.h"
+#include "db/Connection.h"
+#include "dialogs/Fonts.h"
+#include "search/Unit8.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kSuppliers = 100000;
+constexpr int kRuns = 20;
+
+QStringList suiteParams(const QString& path)
+{
+    return {QStringLiteral("Database=") + path,   QStringLiteral("User_Name=sysdba"),
+            QStringLiteral("Password=zorquemit"), QStringLiteral("Server=127.0.0.1"),
+            QStringLiteral("Protocol=TCPIP"),     QStringLiteral("Port=3060"),
+            QStringLiteral("DriverID=FB")};
+}
+
+// Common surnames and trades: a surname's first character narrows the list
+// to a few thousand suppliers.
+const char* const kSurnames[][2] = {
+    {"ﾀﾅｶ", "田中"},  {"ｽｽﾞｷ", "鈴木"},  {"ｻﾄｳ", "佐藤"},   {"ﾔﾏﾀﾞ", "山田"}, {"ﾜﾀﾅﾍﾞ", "渡辺"},
+    {"ｲﾄｳ", "伊藤"},  {"ﾅｶﾑﾗ", "中村"},  {"ｺﾊﾞﾔｼ", "小林"}, {"ｶﾄｳ", "加藤"},  {"ﾖｼﾀﾞ", "吉田"},
+    {"ﾔﾏﾓﾄ", "山本"}, {"ｻｻｷ", "佐々木"}, {"ﾏﾂﾓﾄ", "松本"},  {"ｲﾉｳｴ", "井上"}, {"ｷﾑﾗ", "木村"},
+    {"ﾊﾔｼ", "林"},    {"ｼﾐｽﾞ", "清水"},  {"ﾔﾏｸﾞﾁ", "山口"}, {"ﾓﾘ", "森"},     {"ｲｹﾀﾞ", "池田"},
+};
+const char* const kTrades[][2] = {
+    {"ｹﾝｾﾂ", "建設"}, {"ｺｳﾑﾃﾝ", "工務店"}, {"ﾃﾞﾝｷ", "電気"}, {"ｾﾂﾋﾞ", "設備"}, {"ﾄｿｳ", "塗装"},
+};
+
+// The suite with 100,000 live suppliers, made once.
+bool prepareSuite(const QString& root)
+{
+    const QString path = root + QStringLiteral("/VORNALIX.FDB");
+    if (QFile::exists(path))
+        return true;
+    QDir().mkpath(root);
+    const QString partial = path + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (QProcess::execute(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {partial}) != 0)
+        return false;
+    db::Connection conn;
+    conn.params() = suiteParams(partial);
+    conn.startTransaction();
+    QStringList columns;
+    for (const char* c : {"T_CD",
+                          "T_KEY",
+                          "T_NAME01",
+                          "T_NAME02",
+                          "T_NAME03",
+                          "T_ZIP_CD",
+                          "T_ADD_1",
+                          "T_ADD_2",
+                          "T_DAIHYOU",
+                          "T_TANTOU",
+                          "T_TEL",
+                          "T_FAX",
+                          "GINKOU_CD",
+                          "GINKOU_NAME",
+                          "GINKOU_S_CD",
+                          "GINKOU_S_NAME",
+                          "GINKOU_KOUZA_CD",
+                          "GINKOU_KOUZA_KANA",
+                          "GINKOU_KOUZA_BANGOU",
+                          "KU_KOUSYU",
+                          "KU_SIME",
+                          "KU_HARAI",
+                          "KIN_01",
+                          "INBOICE",
+                          "IB_KBN",
+                          "E_MAILE",
+                          "BIKOU_01",
+                          "E_DATE01"})
+        columns << QLatin1String(c);
+    db::BlockInsert insert(conn, QStringLiteral("MAS_SIIRE"), columns);
+    for (int code = 1; code <= kSuppliers; ++code) {
+        const auto& surname = kSurnames[code % 20];
+        const auto& trade = kTrades[(code / 20) % 5];
+        const QString name = QString::fromUtf8(surname[1]) + QString::fromUtf8(trade[1]);
+        const QString reading = QString::fromUtf8(surname[0]) + QString::fromUtf8(trade[0]);
+        insert.add(
+            {code,
+             reading,
+             QStringLiteral("株式会社") + name + QString::number(code),
+             QStringLiteral("鳥取支店"),
+             name,
+             QStringLiteral("680-%1").arg(code % 10000, 4, 10, QLatin1Char('0')),
+             QStringLiteral("鳥取県鳥取市東町一丁目%1番地").arg(code % 500),
+             QStringLiteral("第%1ビル %2階").arg(code % 30).arg(code % 9 + 1),
+             QString::fromUtf8(surname[1]) + QStringLiteral("太郎"),
+             QString::fromUtf8(surname[1]) + QStringLiteral("花子"),
+             QStringLiteral("0857-%1-%2").arg(code % 90 + 10).arg(code % 10000, 4, 10, QLatin1Char('0')),
+             QStringLiteral("0857-%1-9999").arg(code % 90 + 10),
+             QStringLiteral("0168"),
+             QStringLiteral("鳥取銀行"),
+             QString::number(100 + code % 50),
+             QStringLiteral("本店営業部"),
+             1,
+             QStringLiteral("ｶ)") + reading,
+             QStringLiteral("%1").arg(code * 7 % 10000000, 7, 10, QLatin1Char('0')),
+             100 * (1 + code % 30) + code % 7,
+             20,
+             10,
+             double(code % 5),
+             QStringLiteral("T%1").arg(qint64(code) * 7919 % 10000000000000LL, 13, 10, QLatin1Char('0')),
+             code % 3 == 0 ? 1 : 0,
+             QStringLiteral("info%1@example.co.jp").arg(code),
+             QStringLiteral("090-%1-5678").arg(code % 10000, 4, 10, QLatin1Char('0')),
+             QDate(2025, 1 + code % 12, 1)});
+    }
+    insert.flush();
+    conn.commit();
+    conn.disconnect();
+    return QFile::rename(partial, path);
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The program's resident memory in kilobytes.
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// Notes when the grid paints with rows to show.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(QTableView* grid) : m_grid(grid) { grid->viewport()->installEventFilter(this); }
+    void reset() { m_painted = false; }
+    // Lets the program run until the grid has painted rows.
+    bool waitForRows()
+    {
+        QElapsedTimer limit;
+        limit.start();
+        while (!m_painted && limit.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return m_painted;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched == m_grid->viewport() && m_grid->model() &&
+            m_grid->model()->rowCount() > 0)
+            m_painted = true;
+        return false;
+    }
+
+private:
+    QTableView* m_grid;
+    bool m_painted = false;
+};
+
+// One character as an input method commits it.
+void commit(QWidget* box, const QString& character)
+{
+    QInputMethodEvent event;
+    event.setCommitString(character);
+    QApplication::sendEvent(box, &event);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/list");
+    try {
+        if (!prepareSuite(root)) {
+            std::fprintf(stderr, "bench_list: cannot make the suite database\n");
+            return 1;
+        }
+        TDM2 dm;
+        dm.FDConnection1.params() = suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
+        QWidget main;
+        main.setGeometry(0, 0, 1200, 800);
+        main.show();
+        TForm8 list(dm, &main);
+        PaintWatch painted(list.DBGrid1);
+        bool ok = true;
+
+        // Showing the list: every live supplier.
+        std::vector<double> open;
+        for (int i = 0; i < kRuns; ++i) {
+            painted.reset();
+            QElapsedTimer t;
+            t.start();
+            list.show();
+            ok = painted.waitForRows() && ok;
+            open.push_back(double(t.nsecsElapsed()) / 1e6);
+            list.done(TForm8::ResultCancel);
+            QCoreApplication::processEvents();
+        }
+
+        // One keystroke in the name box: the first character of a surname.
+        list.show();
+        painted.waitForRows();
+        std::vector<double> keystroke;
+        for (int i = 0; i < kRuns; ++i) {
+            list.E_NAME->clear();
+            painted.reset();
+            painted.waitForRows();
+            painted.reset();
+            QElapsedTimer t;
+            t.start();
+            const QString character = QString::fromUtf8(kSurnames[i % 20][1]).left(1);
+            commit(list.E_NAME, character);
+            ok = painted.waitForRows() && ok;
+            keystroke.push_back(double(t.nsecsElapsed()) / 1e6);
+            ok = ok && list.DBGrid1->model()->index(0, 2).data().toString().contains(character);
+        }
+
+        // The whole list, scrolled to its end.
+        list.E_NAME->clear();
+        painted.reset();
+        painted.waitForRows();
+        const long before = residentKb();
+        QAbstractItemModel* model = list.DBGrid1->model();
+        while (model->canFetchMore({}))
+            model->fetchMore({});
+        list.DBGrid1->scrollToBottom();
+        QCoreApplication::processEvents();
+        const long after = residentKb();
+        ok = ok && model->rowCount() == kSuppliers;
+
+        // Every row to a file.
+        QTemporaryDir files;
+        const QString path = files.filePath(QStringLiteral("list.csv"));
+        QElapsedTimer t;
+        t.start();
+        ok = list.ExportTo(path) && ok;
+        const double exportSeconds = double(t.nsecsElapsed()) / 1e9;
+        list.done(TForm8::ResultCancel);
+
+        if (!ok) {
+            std::fprintf(stderr, "bench_list: the list did not show its rows or write its file\n");
+            return 1;
+        }
+        std::printf("list_open_first_rows_median: %.1f ms\n", median(open));
+        std::printf("list_filter_keystroke_median: %.1f ms\n", median(keystroke));
+        std::printf("list_export_all: %.2f s\n", exportSeconds);
+        std::printf("list_whole_list_memory_growth: %.1f MB\n", double(after - before) / 1024.0);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_list: %s\n", e.what());
+        return 1;
+    }
+}
