@@ -4,8 +4,11 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
 
 namespace {
 
@@ -41,21 +44,19 @@ QStringList contents(const QString& folder)
     return out;
 }
 
-// Runs a test body in another working directory and goes back afterwards.
-class WorkingDirectory
+// Works in another directory until the returned guard goes.
+[[nodiscard]] auto workIn(const QString& path)
 {
-public:
-    explicit WorkingDirectory(const QString& path) : m_previous(QDir::currentPath())
-    {
-        QDir::setCurrent(path);
-    }
-    ~WorkingDirectory() { QDir::setCurrent(m_previous); }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+    auto back = qScopeGuard([previous = QDir::currentPath()] { QDir::setCurrent(previous); });
+    QDir::setCurrent(path);
+    return back;
+}
 
-private:
-    QString m_previous;
-};
+// Names separated by blanks; "name/" is a folder.
+QStringList names(const char* text)
+{
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
+}
 
 } // namespace
 
@@ -64,87 +65,62 @@ class TestFolders : public QObject
     Q_OBJECT
 
 private slots:
-    void makeDirectoryPath_data();
+    void init()
+    {
+        m_tmp.emplace();
+        QVERIFY(m_tmp->isValid());
+    }
     void makeDirectoryPath();
-    void makeDirectoryPathLeavesExistingFolders();
     void makeDirectoryPathRelativeAndBackslashes();
     void cleanLocalFolder_data();
     void cleanLocalFolder();
-    void cleanLocalFolderMissing();
+    void cleanLocalFolderMissingOrRelative();
+
+private:
+    QString tmp(const QString& below = {}) const { return m_tmp->path() + below; }
+    std::optional<QTemporaryDir> m_tmp;
 };
-
-void TestFolders::makeDirectoryPath_data()
-{
-    QTest::addColumn<int>("missing");
-    QTest::addColumn<int>("result");
-
-    QTest::newRow("one missing level") << 1 << 0;
-    QTest::newRow("three missing levels") << 3 << 0;
-    QTest::newRow("eleven missing levels, the most one call makes") << 11 << 0;
-    QTest::newRow("twelve missing levels: nothing is made") << 12 << 1;
-}
 
 void TestFolders::makeDirectoryPath()
 {
-    QFETCH(int, missing);
-    QFETCH(int, result);
-
-    QTemporaryDir tmp;
-    QVERIFY(tmp.isValid());
-    const QString path = tmp.path() + levels(missing);
-    QCOMPARE(MakeDirectoryPath(path), result);
-    if (result == 0) {
+    // Eleven missing levels are the most one call makes; with twelve nothing is made.
+    for (const int missing : {1, 3, 11, 12}) {
+        const QString base = tmp(QStringLiteral("/%1").arg(missing));
+        QVERIFY(QDir().mkdir(base));
+        QCOMPARE(MakeDirectoryPath(base + levels(missing)), missing <= 11 ? 0 : 1);
         for (int i = 1; i <= missing; ++i)
-            QVERIFY2(QFileInfo(tmp.path() + levels(i)).isDir(), qPrintable(levels(i)));
-    } else {
-        QCOMPARE(contents(tmp.path()), QStringList());
+            QVERIFY2(QFileInfo(base + levels(i)).isDir() == (missing <= 11), qPrintable(base + levels(i)));
     }
-
     // The nesting count is back at zero: a later call makes its levels.
-    const QString other = tmp.path() + QStringLiteral("/again/a/b");
-    QCOMPARE(MakeDirectoryPath(other), 0);
-    QVERIFY(QFileInfo(other).isDir());
-}
+    QCOMPARE(MakeDirectoryPath(tmp(QStringLiteral("/again/a/b"))), 0);
+    QVERIFY(QFileInfo(tmp(QStringLiteral("/again/a/b"))).isDir());
 
-void TestFolders::makeDirectoryPathLeavesExistingFolders()
-{
-    QTemporaryDir tmp;
-    QVERIFY(tmp.isValid());
-    const QString folder = tmp.path() + QStringLiteral("/LOCAL");
+    // Existing folders, a file in the way and no path at all are refused, and nothing changes.
+    const QString folder = tmp(QStringLiteral("/LOCAL"));
     writeFile(folder + QStringLiteral("/VELDRUN.FDB"), "database");
     writeFile(folder + QStringLiteral("/sub/notes.txt"), "notes");
-    const QStringList before = contents(tmp.path());
-
+    const QStringList before = contents(tmp());
     QCOMPARE(MakeDirectoryPath(folder), 1);
     QCOMPARE(MakeDirectoryPath(folder + QStringLiteral("/sub")), 1);
-    QCOMPARE(MakeDirectoryPath(tmp.path()), 1);
-    QCOMPARE(contents(tmp.path()), before);
-    QFile f(folder + QStringLiteral("/VELDRUN.FDB"));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("database"));
-
-    // A file in the way is not a folder either.
+    QCOMPARE(MakeDirectoryPath(tmp()), 1);
     QCOMPARE(MakeDirectoryPath(folder + QStringLiteral("/VELDRUN.FDB")), 1);
     QCOMPARE(MakeDirectoryPath(QString()), 1);
+    QCOMPARE(contents(tmp()), before);
 }
 
 void TestFolders::makeDirectoryPathRelativeAndBackslashes()
 {
-    QTemporaryDir tmp;
-    QVERIFY(tmp.isValid());
-    const QString program = tmp.path() + QStringLiteral("/スイート/VELDRUN");
+    const QString program = tmp(QStringLiteral("/スイート/VELDRUN"));
     QVERIFY(QDir().mkpath(program));
-    WorkingDirectory cwd(program);
+    const auto cwd = workIn(program);
 
     QCOMPARE(MakeDirectoryPath(QStringLiteral("../LOCAL")), 0);
-    QVERIFY(QFileInfo(tmp.path() + QStringLiteral("/スイート/LOCAL")).isDir());
+    QVERIFY(QFileInfo(tmp(QStringLiteral("/スイート/LOCAL"))).isDir());
     QCOMPARE(MakeDirectoryPath(QStringLiteral("../LOCAL")), 1);
-
     QCOMPARE(MakeDirectoryPath(QStringLiteral("a/b/c")), 0);
     QVERIFY(QFileInfo(program + QStringLiteral("/a/b/c")).isDir());
-
     QCOMPARE(MakeDirectoryPath(QStringLiteral("..\\作業\\一時")), 0);
-    QVERIFY(QFileInfo(tmp.path() + QStringLiteral("/スイート/作業/一時")).isDir());
+    QVERIFY(QFileInfo(tmp(QStringLiteral("/スイート/作業/一時"))).isDir());
     QCOMPARE(MakeDirectoryPath(QStringLiteral("x/y\\z")), 0);
     QVERIFY(QFileInfo(program + QStringLiteral("/x/y/z")).isDir());
 }
@@ -153,36 +129,20 @@ void TestFolders::cleanLocalFolder_data()
 {
     QTest::addColumn<QString>("folder"); // under the temporary folder
     QTest::addColumn<QString>("baseName");
-    QTest::addColumn<QStringList>("entries"); // "name/" is a folder
+    QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QStringList>("kept");
-
     QTest::newRow("scratch files and the program's databases go")
         << QStringLiteral("LOCAL") << QStringLiteral("VELDRUN")
-        << QStringList{QStringLiteral("VELDRUN.FDB"),     QStringLiteral("XVELDRUN.FDB"),
-                       QStringLiteral("VELDRUN.FDB.bak"), QStringLiteral("TEMP.TMP"),
-                       QStringLiteral("notes.txt"),       QStringLiteral(".hidden"),
-                       QStringLiteral("mixed.Fdb"),       QStringLiteral("OTHER.FDB"),
-                       QStringLiteral("other.fdb"),       QStringLiteral("VELDRUN.fdb"),
-                       QStringLiteral("sub/inner.txt"),   QStringLiteral("sub/VELDRUN.FDB"),
-                       QStringLiteral("empty/")}
-        << QStringList{QStringLiteral("OTHER.FDB"),    QStringLiteral("VELDRUN.fdb"),
-                       QStringLiteral("empty/"),       QStringLiteral("other.fdb"),
-                       QStringLiteral("sub/"),         QStringLiteral("sub/VELDRUN.FDB"),
-                       QStringLiteral("sub/inner.txt")};
-
+        << names("VELDRUN.FDB XVELDRUN.FDB VELDRUN.FDB.bak TEMP.TMP notes.txt .hidden mixed.Fdb OTHER.FDB "
+                 "other.fdb "
+                 "VELDRUN.fdb sub/inner.txt sub/VELDRUN.FDB empty/")
+        << names("OTHER.FDB VELDRUN.fdb empty/ other.fdb sub/ sub/VELDRUN.FDB sub/inner.txt");
     // The test is on the whole path, folder included.
     QTest::newRow("a folder name holding .fdb keeps the scratch files")
         << QStringLiteral("work.fdb/LOCAL") << QStringLiteral("VELDRUN")
-        << QStringList{QStringLiteral("VELDRUN.FDB"), QStringLiteral("TEMP.TMP"), QStringLiteral("OTHER.FDB")}
-        << QStringList{QStringLiteral("OTHER.FDB"), QStringLiteral("TEMP.TMP")};
-
+        << names("VELDRUN.FDB TEMP.TMP OTHER.FDB") << names("OTHER.FDB TEMP.TMP");
     QTest::newRow("Japanese names") << QStringLiteral("ローカル") << QStringLiteral("仕入先")
-                                    << QStringList{QStringLiteral("仕入先.FDB"), QStringLiteral("得意先.FDB"),
-                                                   QStringLiteral("メモ.txt")}
-                                    << QStringList{QStringLiteral("得意先.FDB")};
-
-    QTest::newRow("empty folder") << QStringLiteral("LOCAL") << QStringLiteral("VELDRUN") << QStringList()
-                                  << QStringList();
+                                    << names("仕入先.FDB 得意先.FDB メモ.txt") << names("得意先.FDB");
 }
 
 void TestFolders::cleanLocalFolder()
@@ -191,10 +151,7 @@ void TestFolders::cleanLocalFolder()
     QFETCH(QString, baseName);
     QFETCH(QStringList, entries);
     QFETCH(QStringList, kept);
-
-    QTemporaryDir tmp;
-    QVERIFY(tmp.isValid());
-    const QString local = tmp.path() + u'/' + folder;
+    const QString local = tmp(u'/' + folder);
     QVERIFY(QDir().mkpath(local));
     for (const QString& entry : entries) {
         if (entry.endsWith(u'/'))
@@ -202,27 +159,23 @@ void TestFolders::cleanLocalFolder()
         else
             writeFile(local + u'/' + entry, entry.toUtf8());
     }
-
     CleanLocalFolder(local, baseName);
     kept.sort();
     QCOMPARE(contents(local), kept);
 }
 
-void TestFolders::cleanLocalFolderMissing()
+void TestFolders::cleanLocalFolderMissingOrRelative()
 {
-    QTemporaryDir tmp;
-    QVERIFY(tmp.isValid());
-    CleanLocalFolder(tmp.path() + QStringLiteral("/LOCAL"), QStringLiteral("VELDRUN"));
-    QCOMPARE(contents(tmp.path()), QStringList());
+    CleanLocalFolder(tmp(QStringLiteral("/LOCAL")), QStringLiteral("VELDRUN"));
+    QCOMPARE(contents(tmp()), QStringList());
 
     // Relative to the working directory, as at the program's end.
-    const QString program = tmp.path() + QStringLiteral("/VELDRUN");
-    writeFile(tmp.path() + QStringLiteral("/LOCAL/TEMP.TMP"), "x");
-    writeFile(tmp.path() + QStringLiteral("/LOCAL/OTHER.FDB"), "x");
-    QVERIFY(QDir().mkpath(program));
-    WorkingDirectory cwd(program);
+    writeFile(tmp(QStringLiteral("/LOCAL/TEMP.TMP")), "x");
+    writeFile(tmp(QStringLiteral("/LOCAL/OTHER.FDB")), "x");
+    QVERIFY(QDir().mkpath(tmp(QStringLiteral("/VELDRUN"))));
+    const auto cwd = workIn(tmp(QStringLiteral("/VELDRUN")));
     CleanLocalFolder(QStringLiteral("../LOCAL"), QStringLiteral("VELDRUN"));
-    QCOMPARE(contents(tmp.path() + QStringLiteral("/LOCAL")), QStringList{QStringLiteral("OTHER.FDB")});
+    QCOMPARE(contents(tmp(QStringLiteral("/LOCAL"))), names("OTHER.FDB"));
 }
 
 QTEST_GUILESS_MAIN(TestFolders)

@@ -24,6 +24,8 @@
 namespace {
 
 const QString kKamoku = QStringLiteral("SELECT CD,NAME from LOOK_KAMOKU order by CD");
+constexpr int Ok = TPicker::ResultOk;
+constexpr int Cancel = TPicker::ResultCancel;
 
 void type(Qt::Key key)
 {
@@ -61,21 +63,19 @@ void doubleClickRow(QTableView* grid, int row)
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at, 10);
 }
 
-QStringList columnTexts(const QTableView* grid, int column)
+// The texts of the grid's first column, one blank between them.
+QString firstColumn(const QTableView* grid)
 {
     QStringList texts;
     for (int r = 0; r < grid->model()->rowCount(); ++r)
-        texts << grid->model()->index(r, column).data().toString();
-    return texts;
+        texts << grid->model()->index(r, 0).data().toString();
+    return texts.join(u' ');
 }
 
 QList<int> tradeTypeResults()
 {
     return {SelectedTradeTypeCode, SelectedTradeTypeMajor, SelectedTradeTypeMinor, SelectedTradeTypeRecNo};
 }
-
-constexpr int Ok = TPicker::ResultOk;
-constexpr int Cancel = TPicker::ResultCancel;
 
 } // namespace
 
@@ -88,16 +88,25 @@ private slots:
     void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("^modal::Script"))); }
     void cleanupTestCase();
 
-    void codePickerFitsBesideTheFieldAndPicks();
-    void codePickerPlacementRules();
+    void codePicker();
     void tradeTypePicker();
     void ctrlWheelZooms();
     void columnPicker();
 
 private:
-    void execute(const QString& sql);
+    void execute(const QString& sql)
+    {
+        db::Query q(*m_suite);
+        q.setSql(sql);
+        q.execute();
+    }
     // As the main screen calls the code picker: its statement, then its place.
-    void prepareCodePicker(const QString& sql, const QPoint& at);
+    void prepareCodePicker(const QString& sql, const QPoint& at)
+    {
+        pickers::Reopen(Form_kouzou_sel->FDQ_1, {sql}, {});
+        Form_kouzou_sel->resize(145, Form_kouzou_sel->height());
+        Form_kouzou_sel->move(at);
+    }
 
     std::unique_ptr<testing::SuiteDatabase> m_database;
     std::unique_ptr<db::Connection> m_suite;
@@ -129,46 +138,22 @@ void TestPickers::initTestCase()
 
 void TestPickers::cleanupTestCase()
 {
-    delete Form6;
-    delete KOUSYU_MAS;
-    delete Form_kouzou_sel;
+    m_main.reset(); // and the pickers with it, which must not stay behind in their globals
     QVERIFY(!Form6 && !KOUSYU_MAS && !Form_kouzou_sel);
-    m_main.reset();
     m_suite.reset();
 }
 
-void TestPickers::execute(const QString& sql)
-{
-    db::Query q(*m_suite);
-    q.setSql(sql);
-    q.execute();
-}
-
-void TestPickers::prepareCodePicker(const QString& sql, const QPoint& at)
-{
-    db::Query& q = Form_kouzou_sel->FDQ_1;
-    q.close();
-    q.setSql(sql);
-    q.open();
-    Form_kouzou_sel->resize(145, Form_kouzou_sel->height());
-    Form_kouzou_sel->move(at);
-}
-
-void TestPickers::codePickerFitsBesideTheFieldAndPicks()
+void TestPickers::codePicker()
 {
     TForm_kouzou_sel& picker = *Form_kouzou_sel;
     prepareCodePicker(kKamoku, {400, 300});
     // Written after the caller opened the list (fixed rows): showing lists it.
     execute(QStringLiteral("insert into LOOK_KAMOKU (CD, NAME) values (301, '外注費')"));
-
     const auto check = [&] {
-        QCOMPARE(columnTexts(picker.DBGrid1, 0),
-                 (QStringList{QStringLiteral("材料費"), QStringLiteral("労務費"), QStringLiteral("外注費")}));
-        // Three rows and one for the title, each 1.25 times a box's height.
+        QCOMPARE(firstColumn(picker.DBGrid1), QStringLiteral("材料費 労務費 外注費"));
+        // Three rows and one for the title, each 1.25 times a box's height, where the caller put it.
         QCOMPARE(picker.height(), int(1.25 * picker.Edit1->height()) * 4);
         QCOMPARE(picker.pos(), QPoint(400, 300));
-        QCOMPARE(picker.width(), 145);
-        QCOMPARE(picker.DBGrid1->geometry(), picker.rect());
         QCOMPARE(QApplication::focusWidget(), picker.DBGrid1);
         type(Qt::Key_Down);
         type(Qt::Key_Return);
@@ -178,10 +163,8 @@ void TestPickers::codePickerFitsBesideTheFieldAndPicks()
     QCOMPARE(SelName, QStringLiteral("労務費"));
     QVERIFY(picker.FDQ_1.isOpen()); // left open for the caller
 
-    prepareCodePicker(kKamoku, {400, 300});
     QCOMPARE(shown(picker, [&] { doubleClickRow(picker.DBGrid1, 2); }), Ok);
     QCOMPARE(SelCode, 301);
-    QCOMPARE(SelName, QStringLiteral("外注費"));
     // Esc and the cancel button keep what was picked.
     QCOMPARE(typed(picker, {Qt::Key_Down, Qt::Key_Escape}), Cancel);
     QCOMPARE(shown(picker, [&] { picker.BitBtn1->click(); }), Cancel);
@@ -193,12 +176,10 @@ void TestPickers::codePickerFitsBesideTheFieldAndPicks()
     QCOMPARE(shown(picker, [&] { picker.BitBtn2->click(); }), Ok);
     QCOMPARE(SelCode, 0);
     QCOMPARE(SelName, QStringLiteral("記号"));
-}
 
-void TestPickers::codePickerPlacementRules()
-{
+    // Placement beside the main screen.
     const QRect main = m_main->frameGeometry();
-    // Where it showed, as a caller places it: the window's position, the form's size.
+    // Where it showed: the window's position, the form's size.
     const auto shownAt = [&](TForm_kouzou_sel& picker) {
         QRect at;
         shown(picker, [&] {
@@ -207,13 +188,10 @@ void TestPickers::codePickerPlacementRules()
         });
         return at;
     };
-
     // Never placed: near the main screen's top left corner, not centred.
     TForm_kouzou_sel fresh(*m_suite, m_main.get());
     fresh.FDQ_1.setSql(kKamoku);
     QCOMPARE(shownAt(fresh).topLeft(), main.topLeft() + QPoint(50, 50));
-
-    TForm_kouzou_sel& picker = *Form_kouzou_sel;
     const int rowHeight = int(1.25 * picker.Edit1->height());
     prepareCodePicker(kKamoku, {0, 300}); // a left of 0 is no place
     QCOMPARE(shownAt(picker).topLeft(), QPoint(main.left() + 50, 300));
@@ -239,14 +217,11 @@ void TestPickers::tradeTypePicker()
     const QRect monitor = QGuiApplication::primaryScreen()->geometry();
     const auto check = [&] {
         // Headings show their major number, minor categories their full code.
-        QCOMPARE(columnTexts(picker.DBGrid1, 0),
-                 (QStringList{QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("302"),
-                              QStringLiteral("1203")}));
+        QCOMPARE(firstColumn(picker.DBGrid1), QStringLiteral("1 3 302 1203"));
         // Full height at the monitor's top, centred across the main screen.
         QCOMPARE(picker.y(), monitor.top());
         QCOMPARE(picker.height(), monitor.height() - 2 * picker.Panel1->height());
         QVERIFY(qAbs(picker.frameGeometry().center().x() - m_main->frameGeometry().center().x()) <= 2);
-        QCOMPARE(QApplication::focusWidget(), picker.DBGrid1);
         type(Qt::Key_Down);
         type(Qt::Key_Down);
         type(Qt::Key_Return);
@@ -258,14 +233,13 @@ void TestPickers::tradeTypePicker()
     QCOMPARE(tradeTypeResults(), (QList<int>{1203, 12, 3, 4}));
 
     // The search list's own statement; a heading picks minor 0.
-    picker.FDQ_1.close();
-    picker.FDQ_1.setSql(QStringLiteral("select BL_KUBUN*100+BM_KUBUN as KOUSYU,NAME01 as NAME_01,'1' as ARI "
-                                       "from MAS_KOUSYU_02 order by KOUSYU"));
-    picker.FDQ_1.open();
+    pickers::Reopen(picker.FDQ_1,
+                    {QStringLiteral("select BL_KUBUN*100+BM_KUBUN as KOUSYU,NAME01 as NAME_01,'1' as ARI "
+                                    "from MAS_KOUSYU_02 order by KOUSYU")},
+                    {});
     QCOMPARE(typed(picker, {Qt::Key_Enter}), Ok);
     QCOMPARE(tradeTypeResults(), (QList<int>{100, 1, 0, 1}));
     QCOMPARE(SelectedTradeTypeName, QStringLiteral("仮設工事"));
-
     // Esc keeps the results.
     QCOMPARE(typed(picker, {Qt::Key_Down, Qt::Key_Escape}), Cancel);
     QCOMPARE(tradeTypeResults(), (QList<int>{100, 1, 0, 1}));
@@ -275,21 +249,18 @@ void TestPickers::ctrlWheelZooms()
 {
     for (QTableView* grid : {Form_kouzou_sel->DBGrid1, KOUSYU_MAS->DBGrid1}) {
         const auto turn = [grid](int delta, Qt::KeyboardModifiers modifiers, int times = 1) {
-            const QPointF at = grid->viewport()->rect().center();
             for (int i = 0; i < times; ++i) {
-                QWheelEvent event(at, grid->viewport()->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton,
-                                  modifiers, Qt::NoScrollPhase, false);
+                QWheelEvent event({}, {}, {}, QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                                  false);
                 QApplication::sendEvent(grid->viewport(), &event);
             }
             return grid->font().pointSize();
         };
-        QCOMPARE(grid->font().pointSize(), 14);
         QCOMPARE(turn(120, Qt::NoModifier), 14); // scrolls
         QCOMPARE(turn(-120, Qt::ControlModifier), 14);
         QCOMPARE(turn(120, Qt::ControlModifier, 12), 25);
         QVERIFY(grid->verticalHeader()->defaultSectionSize() > QFontMetrics(grid->font()).height());
-        QCOMPARE(turn(-120, Qt::ControlModifier), 24);
-        QCOMPARE(turn(-120, Qt::ControlModifier, 10), 14);
+        QCOMPARE(turn(-120, Qt::ControlModifier, 11), 14);
     }
 }
 
@@ -306,8 +277,6 @@ void TestPickers::columnPicker()
     importGrid.setColumns({{QStringLiteral("NAME01"), {}, 0, {}, {}}});
     picker.setSource(&fields);
     QCOMPARE(importGrid.columnCount(), 1);
-    QCOMPARE(picker.DBGrid2->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("列名"));
-    QCOMPARE(picker.DBGrid2->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("タイプ"));
 
     // Typing into the list closes nothing; Enter picks.
     QCOMPARE(typed(picker, {Qt::Key_A, Qt::Key_1, Qt::Key_Space, Qt::Key_Delete, Qt::Key_Backspace,

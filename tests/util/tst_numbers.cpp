@@ -16,8 +16,6 @@ private slots:
     void toIntDef();
     void parseAmount_data();
     void parseAmount();
-    void formatAmount_data();
-    void formatAmount();
     void formattedAmountReadsBack();
     void formatFloat_data();
     void formatFloat();
@@ -27,32 +25,25 @@ void TestNumbers::toIntDef_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("value"); // with fallback -99
-
+    const auto row = [](const char* name, QStringView text, int value) {
+        QTest::newRow(name) << text.toString() << value;
+    };
     const int fb = -99;
-    QTest::newRow("digits") << QStringLiteral("123") << 123;
-    QTest::newRow("leading zeros") << QStringLiteral("007") << 7;
-    QTest::newRow("zero") << QStringLiteral("0") << 0;
-    QTest::newRow("minus") << QStringLiteral("-7") << -7;
-    QTest::newRow("plus") << QStringLiteral("+7") << 7;
-    QTest::newRow("leading blanks") << QStringLiteral("  \t42") << 42;
-    QTest::newRow("blanks before the sign") << QStringLiteral(" -42") << -42;
-    QTest::newRow("largest") << QStringLiteral("2147483647") << std::numeric_limits<int>::max();
-    QTest::newRow("smallest") << QStringLiteral("-2147483648") << std::numeric_limits<int>::min();
-    QTest::newRow("empty") << QString() << fb;
-    QTest::newRow("blanks only") << QStringLiteral("   ") << fb;
-    QTest::newRow("sign only") << QStringLiteral("-") << fb;
-    QTest::newRow("blank after the sign") << QStringLiteral("- 5") << fb;
-    QTest::newRow("two signs") << QStringLiteral("--5") << fb;
-    QTest::newRow("trailing blank") << QStringLiteral("42 ") << fb;
-    QTest::newRow("trailing letters") << QStringLiteral("12a") << fb;
-    QTest::newRow("decimal point") << QStringLiteral("1.5") << fb;
-    QTest::newRow("thousands separator") << QStringLiteral("1,000") << fb;
-    QTest::newRow("letters") << QStringLiteral("abc") << fb;
-    QTest::newRow("hexadecimal") << QStringLiteral("0x10") << fb;
-    QTest::newRow("full-width digits") << QStringLiteral("１２") << fb;
-    QTest::newRow("one past the largest") << QStringLiteral("2147483648") << fb;
-    QTest::newRow("one past the smallest") << QStringLiteral("-2147483649") << fb;
-    QTest::newRow("far too large") << QStringLiteral("99999999999999999999") << fb;
+
+    row("plus", u"+7", 7);
+    row("leading blanks", u"  \t42", 42);
+    row("blanks before the sign", u" -42", -42);
+    row("largest", u"2147483647", std::numeric_limits<int>::max());
+    row("smallest", u"-2147483648", std::numeric_limits<int>::min());
+    row("empty", u"", fb);
+    row("sign only", u"-", fb);
+    row("blank after the sign", u"- 5", fb);
+    row("trailing blank", u"42 ", fb);
+    row("decimal point", u"1.5", fb);
+    row("full-width digits", u"１２", fb);
+    row("one past the largest", u"2147483648", fb);
+    row("one past the smallest", u"-2147483649", fb);
+    row("far too large", u"99999999999999999999", fb);
 }
 
 void TestNumbers::toIntDef()
@@ -68,37 +59,31 @@ void TestNumbers::parseAmount_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
+    const auto row = [](const char* name, QStringView text, double value) {
+        QTest::newRow(name) << text.toString() << value;
+    };
 
-    QTest::newRow("thousands separators") << QStringLiteral("1,234,567") << 1234567.0;
-    QTest::newRow("accounting minus") << QStringLiteral("▲1,000") << -1000.0;
-    QTest::newRow("quoted with a space") << QStringLiteral("\"12 345\"") << 12345.0;
-    QTest::newRow("quoted accounting minus") << QStringLiteral("\"▲1,234\"") << -1234.0;
-    QTest::newRow("decimal") << QStringLiteral("12.5") << 12.5;
-    QTest::newRow("negative decimal") << QStringLiteral("-1,234.5") << -1234.5;
-    QTest::newRow("separators anywhere") << QStringLiteral("12,34") << 1234.0;
-    QTest::newRow("blanks around") << QStringLiteral(" 12 ") << 12.0;
-    QTest::newRow("plus sign") << QStringLiteral("+5") << 5.0;
-    QTest::newRow("exponent") << QStringLiteral("1e3") << 1000.0;
-    QTest::newRow("negative exponent") << QStringLiteral("25E-1") << 2.5;
-    QTest::newRow("no integer digits") << QStringLiteral(".5") << 0.5;
-    QTest::newRow("no decimal digits") << QStringLiteral("5.") << 5.0;
-    QTest::newRow("minus zero") << QStringLiteral("-0") << 0.0;
-    QTest::newRow("empty") << QString() << 0.0;
-    QTest::newRow("letters") << QStringLiteral("abc") << 0.0;
-    QTest::newRow("lone minus") << QStringLiteral("-") << 0.0;
-    QTest::newRow("lone accounting minus") << QStringLiteral("▲") << 0.0;
-    QTest::newRow("two minus signs") << QStringLiteral("--5") << 0.0;
-    QTest::newRow("accounting minus and minus") << QStringLiteral("▲-5") << 0.0;
-    QTest::newRow("two decimal points") << QStringLiteral("1.2.3") << 0.0;
-    QTest::newRow("exponent without digits") << QStringLiteral("1e") << 0.0;
-    QTest::newRow("trailing letter") << QStringLiteral("12円") << 0.0;
-    QTest::newRow("tab is not removed") << QStringLiteral("12\t") << 0.0;
-    QTest::newRow("full-width space is not removed") << QStringLiteral("1　2") << 0.0;
-    QTest::newRow("full-width digits") << QStringLiteral("１２３") << 0.0;
-    QTest::newRow("hexadecimal") << QStringLiteral("0x10") << 0.0;
-    QTest::newRow("infinity text") << QStringLiteral("inf") << 0.0;
-    QTest::newRow("nan text") << QStringLiteral("nan") << 0.0;
-    QTest::newRow("overflow") << QStringLiteral("1e400") << 0.0;
+    row("thousands separators", u"1,234,567", 1234567.0);
+    row("accounting minus", u"▲1,000", -1000.0);
+    row("quoted with a space", u"\"12 345\"", 12345.0);
+    row("negative decimal", u"-1,234.5", -1234.5);
+    row("plus sign", u"+5", 5.0);
+    row("exponent", u"1e3", 1000.0);
+    row("no integer digits", u".5", 0.5);
+    row("minus zero", u"-0", 0.0);
+    row("empty", u"", 0.0);
+    row("lone minus", u"-", 0.0);
+    row("two minus signs", u"--5", 0.0);
+    row("two decimal points", u"1.2.3", 0.0);
+    row("exponent without digits", u"1e", 0.0);
+    row("trailing letter", u"12円", 0.0);
+    row("tab is not removed", u"12\t", 0.0);
+    row("full-width space is not removed", u"1　2", 0.0);
+    row("full-width digits", u"１２３", 0.0);
+    row("hexadecimal", u"0x10", 0.0);
+    row("infinity text", u"inf", 0.0);
+    row("nan text", u"nan", 0.0);
+    row("overflow", u"1e400", 0.0);
 }
 
 void TestNumbers::parseAmount()
@@ -110,42 +95,15 @@ void TestNumbers::parseAmount()
     QVERIFY(!std::signbit(parsed) || parsed != 0.0);
 }
 
-void TestNumbers::formatAmount_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("millions") << 1234567.0 << QStringLiteral("1,234,567");
-    QTest::newRow("zero") << 0.0 << QStringLiteral("0");
-    QTest::newRow("below a thousand") << 999.0 << QStringLiteral("999");
-    QTest::newRow("a thousand") << 1000.0 << QStringLiteral("1,000");
-    QTest::newRow("negative") << -1234567.0 << QStringLiteral("-1,234,567");
-    QTest::newRow("decimals are rounded") << 123.456 << QStringLiteral("123");
-    QTest::newRow("half rounds up") << 2.5 << QStringLiteral("3");
-    QTest::newRow("half rounds away from zero") << -2.5 << QStringLiteral("-3");
-    QTest::newRow("rounding adds a group") << 999999.5 << QStringLiteral("1,000,000");
-    QTest::newRow("small negative shows as zero") << -0.4 << QStringLiteral("0");
-    QTest::newRow("minus zero") << -0.0 << QStringLiteral("0");
-    QTest::newRow("large") << 1e15 << QStringLiteral("1,000,000,000,000,000");
-}
-
-void TestNumbers::formatAmount()
-{
-    QFETCH(double, value);
-    QFETCH(QString, text);
-    QCOMPARE(FormatAmount(value), text);
-}
-
 void TestNumbers::formattedAmountReadsBack()
 {
+    QCOMPARE(FormatAmount(-1234567.5), QStringLiteral("-1,234,568"));
     for (double v :
          {0.0, 1.0, -1.0, 999.0, 1000.0, -1000.0, 1234567.0, -98765432.0, 2147483648.0, 12.4, -12.6}) {
         const QString text = FormatAmount(v);
         QCOMPARE(ParseAmount(text), std::round(v));
         // The screens show negative amounts with the accounting minus, too.
-        QString accounting = text;
-        accounting.replace(u'-', u'▲');
-        QCOMPARE(ParseAmount(accounting), std::round(v));
+        QCOMPARE(ParseAmount(QString(text).replace(u'-', u'▲')), std::round(v));
     }
 }
 
@@ -154,85 +112,64 @@ void TestNumbers::formatFloat_data()
     QTest::addColumn<QString>("format");
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
-
-    const QString hash = QStringLiteral("#");
-    const QString grouped = QStringLiteral("#,##0");
-    const QString exempt = QStringLiteral("'免税';#;#");
+    const auto row = [](const char* name, QStringView format, double value, QStringView text) {
+        QTest::newRow(name) << format.toString() << value << text.toString();
+    };
+    const QString grouped = QStringLiteral("#,##0"); // as FormatAmount
     const QString bracketed = QStringLiteral("#,##0;(#,##0)");
     const QString withZero = QStringLiteral("#,##0;(#,##0);\"ゼロ\"");
+    const QString exempt = QStringLiteral("'免税';#;#");
+    const double inf = std::numeric_limits<double>::infinity();
 
-    QTest::newRow("# whole number") << hash << 1500.0 << QStringLiteral("1500");
-    QTest::newRow("# zero is empty") << hash << 0.0 << QString();
-    QTest::newRow("# rounds") << hash << 12.6 << QStringLiteral("13");
-    QTest::newRow("# half away from zero") << hash << 12.5 << QStringLiteral("13");
-    QTest::newRow("# rounding to zero is empty") << hash << 0.4 << QString();
-    QTest::newRow("# negative") << hash << -12.6 << QStringLiteral("-13");
-    QTest::newRow("# small negative is empty") << hash << -0.4 << QString();
+    row("# whole number", u"#", 1500.0, u"1500");
+    row("# zero is empty", u"#", 0.0, u"");
+    row("# half away from zero", u"#", 12.5, u"13");
+    row("# small negative is empty", u"#", -0.4, u"");
 
-    QTest::newRow("grouped millions") << grouped << 1234567.0 << QStringLiteral("1,234,567");
-    QTest::newRow("grouped hundreds") << grouped << 123.0 << QStringLiteral("123");
-    QTest::newRow("grouped thousand") << grouped << 1000.0 << QStringLiteral("1,000");
-    QTest::newRow("grouped zero") << grouped << 0.0 << QStringLiteral("0");
-    QTest::newRow("grouped negative") << grouped << -1234567.0 << QStringLiteral("-1,234,567");
-    QTest::newRow("grouped rounding carries") << grouped << 999.5 << QStringLiteral("1,000");
-    QTest::newRow("grouped with two placeholders")
-        << QStringLiteral("#,#") << 1234567.0 << QStringLiteral("1,234,567");
+    row("grouped millions", grouped, 1234567.0, u"1,234,567");
+    row("grouped half away from zero", grouped, -2.5, u"-3");
+    row("grouped rounding adds a group", grouped, 999999.5, u"1,000,000");
+    row("grouped small negative shows as zero", grouped, -0.4, u"0");
+    row("grouped minus zero", grouped, -0.0, u"0");
+    row("grouped large", grouped, 1e15, u"1,000,000,000,000,000");
+    row("grouped with two placeholders", u"#,#", 1234567.0, u"1,234,567");
 
-    QTest::newRow("exempt positive") << exempt << 1.0 << QStringLiteral("免税");
-    QTest::newRow("exempt zero") << exempt << 0.0 << QString();
-    QTest::newRow("exempt negative") << exempt << -1.0 << QStringLiteral("1");
+    row("exempt positive", exempt, 1.0, u"免税");
+    row("exempt zero", exempt, 0.0, u"");
+    row("exempt negative", exempt, -1.0, u"1");
+    row("negative section, no minus", bracketed, -1234.0, u"(1,234)");
+    row("negative section, positive", bracketed, 1234.0, u"1,234");
+    row("negative rounding to zero uses the first", bracketed, -0.4, u"0");
+    row("zero section", withZero, 0.0, u"ゼロ");
+    row("negative rounding to zero uses the zero section", withZero, -0.3, u"ゼロ");
+    row("empty negative section adds a minus", u"#,##0;;\"ゼロ\"", -5.0, u"-5");
+    row("empty zero section uses the first", u"0.0;(0.0);", 0.0, u"0.0");
+    row("a fourth section is ignored", u"0;-0;z;w", 0.0, u"z");
 
-    QTest::newRow("negative section, no minus") << bracketed << -1234.0 << QStringLiteral("(1,234)");
-    QTest::newRow("negative section, positive") << bracketed << 1234.0 << QStringLiteral("1,234");
-    QTest::newRow("negative rounding to zero uses the first") << bracketed << -0.4 << QStringLiteral("0");
-    QTest::newRow("zero section") << withZero << 0.0 << QStringLiteral("ゼロ");
-    QTest::newRow("rounding to zero uses the zero section") << withZero << 0.3 << QStringLiteral("ゼロ");
-    QTest::newRow("negative rounding to zero uses the zero section")
-        << withZero << -0.3 << QStringLiteral("ゼロ");
-    QTest::newRow("empty negative section adds a minus")
-        << QStringLiteral("#,##0;;\"ゼロ\"") << -5.0 << QStringLiteral("-5");
-    QTest::newRow("empty zero section uses the first")
-        << QStringLiteral("0.0;(0.0);") << 0.0 << QStringLiteral("0.0");
-    QTest::newRow("a fourth section is ignored") << QStringLiteral("0;-0;z;w") << 0.0 << QStringLiteral("z");
+    row("two decimals", u"0.00", 2.5, u"2.50");
+    row("decimals round as written", u"0.00", 2.675, u"2.68");
+    row("decimals round up 1.005", u"0.00", 1.005, u"1.01");
+    row("decimals, tiny negative", u"0.00", -0.001, u"0.00");
+    row("optional decimals dropped", u"0.##", 1.0, u"1");
+    row("optional decimals rounded", u"0.##", 1.256, u"1.26");
+    row("mixed decimals", u"0.0#", 1.5, u"1.5");
+    row("no integer zero", u"#.##", 0.5, u".5");
+    row("grouped with decimals", u"#,##0.00", 1234567.891, u"1,234,567.89");
+    row("decimals only", u".00", 1.5, u"1.50");
 
-    QTest::newRow("two decimals") << QStringLiteral("0.00") << 2.5 << QStringLiteral("2.50");
-    QTest::newRow("decimals round as written") << QStringLiteral("0.00") << 2.675 << QStringLiteral("2.68");
-    QTest::newRow("decimals round up 1.005") << QStringLiteral("0.00") << 1.005 << QStringLiteral("1.01");
-    QTest::newRow("decimals, zero") << QStringLiteral("0.00") << 0.0 << QStringLiteral("0.00");
-    QTest::newRow("decimals, tiny negative") << QStringLiteral("0.00") << -0.001 << QStringLiteral("0.00");
-    QTest::newRow("decimals, negative") << QStringLiteral("0.00") << -1.234 << QStringLiteral("-1.23");
-    QTest::newRow("optional decimals used") << QStringLiteral("0.##") << 1.5 << QStringLiteral("1.5");
-    QTest::newRow("optional decimals dropped") << QStringLiteral("0.##") << 1.0 << QStringLiteral("1");
-    QTest::newRow("optional decimals rounded") << QStringLiteral("0.##") << 1.256 << QStringLiteral("1.26");
-    QTest::newRow("mixed decimals") << QStringLiteral("0.0#") << 1.5 << QStringLiteral("1.5");
-    QTest::newRow("no integer zero") << QStringLiteral("#.##") << 0.5 << QStringLiteral(".5");
-    QTest::newRow("grouped with decimals")
-        << QStringLiteral("#,##0.00") << 1234567.891 << QStringLiteral("1,234,567.89");
-    QTest::newRow("rate") << QStringLiteral("#,##0.0") << 2.55 << QStringLiteral("2.6");
-    QTest::newRow("decimals only") << QStringLiteral(".00") << 1.5 << QStringLiteral("1.50");
+    row("leading zeros", u"000", 5.0, u"005");
+    row("leading zeros from the first 0", u"#0#", 5.0, u"05");
+    row("more digits than placeholders", u"00", 12345.0, u"12345");
+    row("literal among the digits", u"000-0000", 1234567.0, u"123-4567");
+    row("unit after the digits", u"#,##0円", 1234.0, u"1,234円");
+    row("sign before a leading literal", u"¥#,##0", -5.0, u"-¥5");
+    row("quoted semicolon", u"\"a;b\"0", 7.0, u"a;b7");
+    row("quoted placeholders are text", u"0'#0,.'", 7.0, u"7#0,.");
 
-    QTest::newRow("leading zeros") << QStringLiteral("000") << 5.0 << QStringLiteral("005");
-    QTest::newRow("leading zeros from the first 0") << QStringLiteral("#0#") << 5.0 << QStringLiteral("05");
-    QTest::newRow("more digits than placeholders")
-        << QStringLiteral("00") << 12345.0 << QStringLiteral("12345");
-    QTest::newRow("literal among the digits")
-        << QStringLiteral("000-0000") << 1234567.0 << QStringLiteral("123-4567");
-    QTest::newRow("unit after the digits")
-        << QStringLiteral("#,##0円") << 1234.0 << QStringLiteral("1,234円");
-    QTest::newRow("sign before a leading literal")
-        << QStringLiteral("¥#,##0") << -5.0 << QStringLiteral("-¥5");
-    QTest::newRow("quoted semicolon") << QStringLiteral("\"a;b\"0") << 7.0 << QStringLiteral("a;b7");
-    QTest::newRow("quoted placeholders are text")
-        << QStringLiteral("0'#0,.'") << 7.0 << QStringLiteral("7#0,.");
-    QTest::newRow("only text") << QStringLiteral("'済'") << 123.0 << QStringLiteral("済");
-    QTest::newRow("large whole number") << QStringLiteral("0") << 1e15 << QStringLiteral("1000000000000000");
-
-    QTest::newRow("empty format") << QString() << 12.5 << QStringLiteral("12.5");
-    QTest::newRow("not a number") << grouped << std::numeric_limits<double>::quiet_NaN()
-                                  << QStringLiteral("NAN");
-    QTest::newRow("infinity") << grouped << std::numeric_limits<double>::infinity() << QStringLiteral("INF");
-    QTest::newRow("minus infinity") << grouped << -std::numeric_limits<double>::infinity()
-                                    << QStringLiteral("-INF");
+    row("empty format", u"", 12.5, u"12.5");
+    row("not a number", grouped, std::numeric_limits<double>::quiet_NaN(), u"NAN");
+    row("infinity", grouped, inf, u"INF");
+    row("minus infinity", grouped, -inf, u"-INF");
 }
 
 void TestNumbers::formatFloat()
