@@ -4,6 +4,7 @@
 // them. Median of 50 of each.
 
 #include "app/Unit2.h"
+#include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Query.h"
 #include "dialogs/MESSAGE_FROM.h"
@@ -12,11 +13,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
-#include <QProcess>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -26,27 +24,9 @@ namespace {
 constexpr int kSuppliers = 100000;
 constexpr int kRuns = 50;
 
-QStringList suiteParams(const QString& path)
+// The suite with 100,000 suppliers, every tenth one deleted.
+void fillSuite(db::Connection& conn)
 {
-    return {QStringLiteral("Database=") + path, QStringLiteral("User_Name=sysdba"), QStringLiteral("Password=zorquemit"),
-            QStringLiteral("Server=127.0.0.1"), QStringLiteral("Protocol=TCPIP"),   QStringLiteral("Port=3060"),
-            QStringLiteral("DriverID=FB")};
-}
-
-// The suite with 100,000 suppliers, every tenth one deleted, made once.
-bool prepareSuite(const QString& root)
-{
-    const QString path = root + QStringLiteral("/VORNALIX.FDB");
-    if (QFile::exists(path))
-        return true;
-    QDir().mkpath(root);
-    const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (QProcess::execute(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {partial}) != 0)
-        return false;
-    db::Connection conn;
-    conn.params() = suiteParams(partial);
-    conn.startTransaction();
     db::BlockInsert insert(conn, QStringLiteral("MAS_SIIRE"),
                            {QStringLiteral("T_CD"), QStringLiteral("T_KEY"), QStringLiteral("T_NAME01"),
                             QStringLiteral("T_ADD_1"), QStringLiteral("T_TEL"), QStringLiteral("KU_SIME"),
@@ -61,15 +41,6 @@ bool prepareSuite(const QString& root)
     db::Query q(conn);
     q.setSql(QStringLiteral("SET GENERATOR GYOUSYA_ID TO %1").arg(kSuppliers));
     q.execute();
-    conn.commit();
-    conn.disconnect();
-    return QFile::rename(partial, path);
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 std::vector<double> measure(const std::function<void(int)>& step)
@@ -92,7 +63,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/browse");
     try {
-        if (!prepareSuite(root)) {
+        if (!bench::MakeSuiteOnce(root, fillSuite)) {
             std::fprintf(stderr, "bench_browse: cannot make the suite database\n");
             return 1;
         }
@@ -124,9 +95,9 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "bench_browse: a step did not show the supplier it should\n");
             return 1;
         }
-        std::printf("browse_previous_median: %.1f ms\n", median(previous));
-        std::printf("browse_next_median: %.1f ms\n", median(next));
-        std::printf("load_by_code_median: %.1f ms\n", median(load));
+        std::printf("browse_previous_median: %.1f ms\n", bench::median(previous));
+        std::printf("browse_next_median: %.1f ms\n", bench::median(next));
+        std::printf("load_by_code_median: %.1f ms\n", bench::median(load));
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_browse: %s\n", e.what());

@@ -8,6 +8,7 @@
 // suppliers the previous one stored.
 
 #include "app/Unit2.h"
+#include "bench/BenchSupport.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
@@ -29,13 +30,6 @@
 #include <cstdio>
 
 namespace {
-
-QStringList serverParams(const QString& path)
-{
-    return {QStringLiteral("Database=") + path, QStringLiteral("User_Name=sysdba"), QStringLiteral("Password=zorquemit"),
-            QStringLiteral("Server=127.0.0.1"), QStringLiteral("Protocol=TCPIP"),   QStringLiteral("Port=3060"),
-            QStringLiteral("DriverID=FB")};
-}
 
 QString literal(const QVariant& v)
 {
@@ -124,12 +118,12 @@ int main(int argc, char* argv[])
         }
 
         TDM2 dm;
-        dm.FDConnection1.params() = serverParams(suitePath);
+        dm.FDConnection1.params() = bench::suiteParams(suitePath);
         const QString localPath = root + QStringLiteral("/LOCAL/VELDRUN.FDB");
-        dm.FDConnection_L.params() = serverParams(localPath) << QStringLiteral("CreateDatabase=true");
+        dm.FDConnection_L.params() = bench::suiteParams(localPath) << QStringLiteral("CreateDatabase=true");
         dm.FDConnection_L.connect();
         dm.FDConnection_L.disconnect();
-        dm.FDConnection_L.params() = serverParams(localPath);
+        dm.FDConnection_L.params() = bench::suiteParams(localPath);
 
         // The main screen's boxes that long texts are fitted to, at their design widths.
         QWidget screen;

@@ -4,6 +4,7 @@
 //   prepared - one prepared statement, executed per row with parameters
 //   block    - several rows per round trip (EXECUTE BLOCK with parameters)
 
+#include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "db/Error.h"
@@ -103,10 +104,7 @@ int main()
         const QString path = dir + QStringLiteral("/bench_insert.fdb");
         QFile::remove(path);
         db::Connection conn;
-        conn.params() = QStringList{QStringLiteral("CreateDatabase=true"), QStringLiteral("Database=") + path,
-                                    QStringLiteral("User_Name=sysdba"),   QStringLiteral("Password=zorquemit"),
-                                    QStringLiteral("Server=127.0.0.1"),   QStringLiteral("Protocol=TCPIP"),
-                                    QStringLiteral("Port=3060"),          QStringLiteral("DriverID=FB")};
+        conn.params() = QStringList{QStringLiteral("CreateDatabase=true")} + bench::suiteParams(path);
         conn.connect();
 
         const double literalRate = measure(conn, [](db::Connection& c) {

@@ -6,6 +6,7 @@
 // and the export of every row to a CSV file.
 
 #include "app/Unit2.h"
+#include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "dialogs/Fonts.h"
@@ -14,16 +15,12 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDate>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -31,14 +28,6 @@ namespace {
 
 constexpr int kSuppliers = 100000;
 constexpr int kRuns = 20;
-
-QStringList suiteParams(const QString& path)
-{
-    return {QStringLiteral("Database=") + path,   QStringLiteral("User_Name=sysdba"),
-            QStringLiteral("Password=zorquemit"), QStringLiteral("Server=127.0.0.1"),
-            QStringLiteral("Protocol=TCPIP"),     QStringLiteral("Port=3060"),
-            QStringLiteral("DriverID=FB")};
-}
 
 // Common surnames and trades: a surname's first character narrows the list
 // to a few thousand suppliers.
@@ -52,20 +41,9 @@ const char* const kTrades[][2] = {
     {"ｹﾝｾﾂ", "建設"}, {"ｺｳﾑﾃﾝ", "工務店"}, {"ﾃﾞﾝｷ", "電気"}, {"ｾﾂﾋﾞ", "設備"}, {"ﾄｿｳ", "塗装"},
 };
 
-// The suite with 100,000 live suppliers, made once.
-bool prepareSuite(const QString& root)
+// The suite with 100,000 live suppliers.
+void fillSuite(db::Connection& conn)
 {
-    const QString path = root + QStringLiteral("/VORNALIX.FDB");
-    if (QFile::exists(path))
-        return true;
-    QDir().mkpath(root);
-    const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (QProcess::execute(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {partial}) != 0)
-        return false;
-    db::Connection conn;
-    conn.params() = suiteParams(partial);
-    conn.startTransaction();
     QStringList columns;
     for (const char* c : {"T_CD",
                           "T_KEY",
@@ -133,59 +111,7 @@ bool prepareSuite(const QString& root)
              QDate(2025, 1 + code % 12, 1)});
     }
     insert.flush();
-    conn.commit();
-    conn.disconnect();
-    return QFile::rename(partial, path);
 }
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-// The program's resident memory in kilobytes.
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
-// Notes when the grid paints with rows to show.
-class PaintWatch : public QObject
-{
-public:
-    explicit PaintWatch(QTableView* grid) : m_grid(grid) { grid->viewport()->installEventFilter(this); }
-    void reset() { m_painted = false; }
-    // Lets the program run until the grid has painted rows.
-    bool waitForRows()
-    {
-        QElapsedTimer limit;
-        limit.start();
-        while (!m_painted && limit.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return m_painted;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched == m_grid->viewport() && m_grid->model() &&
-            m_grid->model()->rowCount() > 0)
-            m_painted = true;
-        return false;
-    }
-
-private:
-    QTableView* m_grid;
-    bool m_painted = false;
-};
 
 // One character as an input method commits it.
 void commit(QWidget* box, const QString& character)
@@ -204,17 +130,17 @@ int main(int argc, char* argv[])
     InstallFontSubstitutions();
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/list");
     try {
-        if (!prepareSuite(root)) {
+        if (!bench::MakeSuiteOnce(root, fillSuite)) {
             std::fprintf(stderr, "bench_list: cannot make the suite database\n");
             return 1;
         }
         TDM2 dm;
-        dm.FDConnection1.params() = suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
+        dm.FDConnection1.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
         QWidget main;
         main.setGeometry(0, 0, 1200, 800);
         main.show();
         TForm8 list(dm, &main);
-        PaintWatch painted(list.DBGrid1);
+        bench::PaintWatch painted(list.DBGrid1);
         bool ok = true;
 
         // Showing the list: every live supplier.
@@ -252,13 +178,13 @@ int main(int argc, char* argv[])
         list.E_NAME->clear();
         painted.reset();
         painted.waitForRows();
-        const long before = residentKb();
+        const long before = bench::residentKb();
         QAbstractItemModel* model = list.DBGrid1->model();
         while (model->canFetchMore({}))
             model->fetchMore({});
         list.DBGrid1->scrollToBottom();
         QCoreApplication::processEvents();
-        const long after = residentKb();
+        const long after = bench::residentKb();
         ok = ok && model->rowCount() == kSuppliers;
 
         // Every row to a file.
@@ -274,8 +200,8 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "bench_list: the list did not show its rows or write its file\n");
             return 1;
         }
-        std::printf("list_open_first_rows_median: %.1f ms\n", median(open));
-        std::printf("list_filter_keystroke_median: %.1f ms\n", median(keystroke));
+        std::printf("list_open_first_rows_median: %.1f ms\n", bench::median(open));
+        std::printf("list_filter_keystroke_median: %.1f ms\n", bench::median(keystroke));
         std::printf("list_export_all: %.2f s\n", exportSeconds);
         std::printf("list_whole_list_memory_growth: %.1f MB\n", double(after - before) / 1024.0);
         return 0;

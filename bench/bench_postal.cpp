@@ -4,6 +4,7 @@
 // and the lookup of one postal code in the imported table as the main
 // screen runs it. Needs unzip.
 
+#include "bench/BenchSupport.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
@@ -16,7 +17,6 @@
 #include <QFile>
 #include <QProcess>
 
-#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -25,20 +25,6 @@ namespace {
 
 constexpr int kImportRuns = 3;
 constexpr int kLookups = 200;
-
-QStringList suiteParams(const QString& path)
-{
-    return {QStringLiteral("Database=") + path,   QStringLiteral("User_Name=sysdba"),
-            QStringLiteral("Password=zorquemit"), QStringLiteral("Server=127.0.0.1"),
-            QStringLiteral("Protocol=TCPIP"),     QStringLiteral("Port=3060"),
-            QStringLiteral("DriverID=FB")};
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 double seconds(const QElapsedTimer& t)
 {
@@ -120,7 +106,7 @@ int main(int argc, char* argv[])
         const QString csv = dir + QStringLiteral("/KEN_ALL.CSV");
 
         db::Connection conn;
-        conn.params() = suiteParams(database);
+        conn.params() = bench::suiteParams(database);
         conn.connect();
         postal::AddReadingColumn(conn);
 
@@ -177,13 +163,13 @@ int main(int argc, char* argv[])
         }
         q.close();
 
-        const double import = median(imports);
+        const double import = bench::median(imports);
         std::printf("postal_import: %.2f s\n", import);
         std::printf("postal_import_into_empty_table: %.2f s\n", intoEmpty);
         std::printf("postal_import_right_after_another: %.2f s\n", rightAfter);
         std::printf("postal_import_literal_per_row: %.2f s\n", literal);
         std::printf("postal_import_speedup: %.1f x\n", literal / import);
-        std::printf("postal_lookup_by_code_median: %.2f ms\n", median(lookups));
+        std::printf("postal_lookup_by_code_median: %.2f ms\n", bench::median(lookups));
         conn.disconnect();
         QDir(dir).removeRecursively();
         return 0;

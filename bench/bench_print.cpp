@@ -7,6 +7,7 @@
 // every page recorded in a print preview.
 
 #include "app/Unit2.h"
+#include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Query.h"
 #include "import/TextImport.h"
@@ -15,27 +16,17 @@
 #include "util/Cp932.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 
 #include <cstdio>
 
 namespace {
 
 constexpr int kSuppliers = 100000;
-
-QStringList suiteParams(const QString& path)
-{
-    return {QStringLiteral("Database=") + path,   QStringLiteral("User_Name=sysdba"),
-            QStringLiteral("Password=zorquemit"), QStringLiteral("Server=127.0.0.1"),
-            QStringLiteral("Protocol=TCPIP"),     QStringLiteral("Port=3060"),
-            QStringLiteral("DriverID=FB")};
-}
 
 // The text cut to what a column of that many bytes holds.
 QString fit(QString text, int bytes)
@@ -68,27 +59,13 @@ QList<Company> readCompanies()
     return companies;
 }
 
-// The suite with 100,000 live suppliers, made once.
-bool prepareSuite(const QString& root)
+// The suite with 100,000 live suppliers, the companies repeated.
+void fillSuite(db::Connection& conn, const QList<Company>& companies)
 {
-    const QString path = root + QStringLiteral("/VORNALIX.FDB");
-    if (QFile::exists(path))
-        return true;
-    const QList<Company> companies = readCompanies();
-    if (companies.isEmpty())
-        return false;
-    QDir().mkpath(root);
-    const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (QProcess::execute(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {partial}) != 0)
-        return false;
     const QStringList families{QStringLiteral("山田"), QStringLiteral("田中"), QStringLiteral("佐々木"),
                                QStringLiteral("小谷"), QStringLiteral("岸本"), QStringLiteral("福田")};
     const QStringList given{QStringLiteral("太郎"), QStringLiteral("花子"), QStringLiteral("健一"),
                             QStringLiteral("由美"), QStringLiteral("誠"),   QStringLiteral("和子")};
-    db::Connection conn;
-    conn.params() = suiteParams(partial);
-    conn.startTransaction();
     db::BlockInsert insert(conn, QStringLiteral("MAS_SIIRE"),
                            {QStringLiteral("T_CD"), QStringLiteral("T_KEY"), QStringLiteral("T_NAME01"),
                             QStringLiteral("T_NAME02"), QStringLiteral("T_ZIP_CD"), QStringLiteral("T_ADD_1"),
@@ -107,9 +84,17 @@ bool prepareSuite(const QString& root)
                     phone.left(phone.size() - 1) + QLatin1Char('9'), 101 + code % 1200, 1 + code % 30});
     }
     insert.flush();
-    conn.commit();
-    conn.disconnect();
-    return QFile::rename(partial, path);
+}
+
+// The suite, made once; the companies are read only when it is to be made.
+bool prepareSuite(const QString& root)
+{
+    if (QFile::exists(root + QStringLiteral("/VORNALIX.FDB")))
+        return true;
+    const QList<Company> companies = readCompanies();
+    if (companies.isEmpty())
+        return false;
+    return bench::MakeSuiteOnce(root, [&companies](db::Connection& conn) { fillSuite(conn, companies); });
 }
 
 } // namespace
@@ -125,7 +110,7 @@ int main(int argc, char* argv[])
             return 1;
         }
         TDM2 dm;
-        dm.FDConnection1.params() = suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
+        dm.FDConnection1.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
         // The list table's statement for every live supplier, closed as the
         // print command may find it.
         dm.FDQ_1.setSql(

@@ -4,6 +4,7 @@
 // painted (median of 20 each), and what the program's memory grows by when
 // the whole list has been scrolled through.
 
+#include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "db/Query.h"
@@ -12,15 +13,11 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTableView>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -29,14 +26,6 @@ namespace {
 
 constexpr int kSuppliers = 100000;
 constexpr int kRuns = 20;
-
-QStringList suiteParams(const QString& path)
-{
-    return {QStringLiteral("Database=") + path,   QStringLiteral("User_Name=sysdba"),
-            QStringLiteral("Password=zorquemit"), QStringLiteral("Server=127.0.0.1"),
-            QStringLiteral("Protocol=TCPIP"),     QStringLiteral("Port=3060"),
-            QStringLiteral("DriverID=FB")};
-}
 
 // Readings and names built from common surnames and trades, so that a
 // surname finds about one supplier in twenty.
@@ -50,20 +39,9 @@ const char* const kTrades[][2] = {
     {"ｹﾝｾﾂ", "建設"}, {"ｺｳﾑﾃﾝ", "工務店"}, {"ﾃﾞﾝｷ", "電気"}, {"ｾﾂﾋﾞ", "設備"}, {"ﾄｿｳ", "塗装"},
 };
 
-// The suite with 100,000 live suppliers, made once.
-bool prepareSuite(const QString& root)
+// The suite with 100,000 live suppliers.
+void fillSuite(db::Connection& conn)
 {
-    const QString path = root + QStringLiteral("/VORNALIX.FDB");
-    if (QFile::exists(path))
-        return true;
-    QDir().mkpath(root);
-    const QString partial = path + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (QProcess::execute(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {partial}) != 0)
-        return false;
-    db::Connection conn;
-    conn.params() = suiteParams(partial);
-    conn.startTransaction();
     db::BlockInsert insert(conn, QStringLiteral("MAS_SIIRE"),
                            {QStringLiteral("T_CD"), QStringLiteral("T_KEY"), QStringLiteral("T_NAME01"),
                             QStringLiteral("T_NAME03"), QStringLiteral("T_TEL"), QStringLiteral("T_FAX"),
@@ -81,59 +59,7 @@ bool prepareSuite(const QString& root)
              QStringLiteral("鳥取県鳥取市東町一丁目%1番地").arg(code % 500), QDate(2025, 1 + code % 12, 1)});
     }
     insert.flush();
-    conn.commit();
-    conn.disconnect();
-    return QFile::rename(partial, path);
 }
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-// The program's resident memory in kilobytes.
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
-// Notes when the grid paints with rows to show.
-class PaintWatch : public QObject
-{
-public:
-    explicit PaintWatch(QTableView* grid) : m_grid(grid) { grid->viewport()->installEventFilter(this); }
-    void reset() { m_painted = false; }
-    // Lets the program run until the grid has painted rows.
-    bool waitForRows()
-    {
-        QElapsedTimer limit;
-        limit.start();
-        while (!m_painted && limit.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        return m_painted;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && watched == m_grid->viewport() && m_grid->model() &&
-            m_grid->model()->rowCount() > 0)
-            m_painted = true;
-        return false;
-    }
-
-private:
-    QTableView* m_grid;
-    bool m_painted = false;
-};
 
 void pressEnter(QWidget* box)
 {
@@ -152,18 +78,18 @@ int main(int argc, char* argv[])
     InstallFontSubstitutions();
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/search");
     try {
-        if (!prepareSuite(root)) {
+        if (!bench::MakeSuiteOnce(root, fillSuite)) {
             std::fprintf(stderr, "bench_search: cannot make the suite database\n");
             return 1;
         }
         db::Connection suite;
-        suite.params() = suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
+        suite.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
         QWidget main;
         main.setGeometry(0, 0, 1200, 800);
         main.show();
         Ttrad_sen2 list(suite, &main);
         list.move(main.pos());
-        PaintWatch painted(list.DBGrid1);
+        bench::PaintWatch painted(list.DBGrid1);
 
         // Opening with both boxes empty: every live supplier.
         std::vector<double> open;
@@ -200,13 +126,13 @@ int main(int argc, char* argv[])
         list.Button1Click();
         painted.reset();
         painted.waitForRows();
-        const long before = residentKb();
+        const long before = bench::residentKb();
         QAbstractItemModel* model = list.DBGrid1->model();
         while (model->canFetchMore({}))
             model->fetchMore({});
         list.DBGrid1->scrollToBottom();
         QCoreApplication::processEvents();
-        const long after = residentKb();
+        const long after = bench::residentKb();
         ok = ok && model->rowCount() == kSuppliers;
         list.done(Ttrad_sen2::ResultCancel);
 
@@ -214,8 +140,8 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "bench_search: a search did not show its rows\n");
             return 1;
         }
-        std::printf("search_key_first_rows_median: %.1f ms\n", median(key));
-        std::printf("search_open_first_rows_median: %.1f ms\n", median(open));
+        std::printf("search_key_first_rows_median: %.1f ms\n", bench::median(key));
+        std::printf("search_open_first_rows_median: %.1f ms\n", bench::median(open));
         std::printf("search_whole_list_memory_growth: %.1f MB\n", double(after - before) / 1024.0);
         return 0;
     } catch (const std::exception& e) {
