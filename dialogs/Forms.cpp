@@ -87,3 +87,27 @@ void BringToFront(QWidget* form)
     form->raise();
     form->activateWindow();
 }
+
+QWidget* ControlOf(const QList<QWidget*>& order, const QWidget* form, QWidget* w)
+{
+    for (QWidget* p = w; p && p != form; p = p->parentWidget())
+        if (order.contains(p))
+            return p;
+    return w;
+}
+
+QWidget* NextInOrder(const QList<QWidget*>& order, const QWidget* form, QWidget* current, bool forward,
+                     const std::function<bool(QWidget*)>& isStop)
+{
+    const int n = int(order.size());
+    int i = int(order.indexOf(ControlOf(order, form, current)));
+    if (i < 0)
+        i = forward ? -1 : n;
+    for (int step = 0; step < n; ++step) {
+        i = (i + (forward ? 1 : -1) + n) % n;
+        QWidget* w = order[i];
+        if (isStop(w) && w->isVisibleTo(form) && w->isEnabled())
+            return w;
+    }
+    return nullptr;
+}

@@ -1,5 +1,7 @@
 #include "search/Unit8.h"
 
+#include "dialogs/Forms.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -677,27 +679,16 @@ void TForm8::BAN_13Enter()
 
 QWidget* TForm8::controlOf(QWidget* w) const
 {
-    for (QWidget* p = w; p && p != this; p = p->parentWidget())
-        if (m_tabOrder.contains(p))
-            return p;
-    return w;
+    return ControlOf(m_tabOrder, this, w);
 }
 
 void TForm8::Find_jump(bool forward)
 {
-    const int n = int(m_tabOrder.size());
-    int i = int(m_tabOrder.indexOf(controlOf(focusWidget())));
-    if (i < 0)
-        i = forward ? -1 : n;
-    for (int step = 0; step < n; ++step) {
-        i = (i + (forward ? 1 : -1) + n) % n;
-        QWidget* w = m_tabOrder[i];
-        if (w->isVisibleTo(this) && w->isEnabled()) {
-            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-            focus_move();
-            return;
-        }
-    }
+    QWidget* next = NextInOrder(m_tabOrder, this, focusWidget(), forward, [](QWidget*) { return true; });
+    if (!next)
+        return;
+    next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    focus_move();
 }
 
 void TForm8::focus_move()

@@ -877,27 +877,16 @@ bool TForm1::FormKeyPress(int key)
 
 QWidget* TForm1::controlOf(QWidget* w) const
 {
-    for (QWidget* p = w; p && p != this; p = p->parentWidget())
-        if (m_tabOrder.contains(p))
-            return p;
-    return w;
+    return ControlOf(m_tabOrder, this, w);
 }
 
 void TForm1::Find_jump(bool forward)
 {
-    const int n = int(m_tabOrder.size());
-    int i = int(m_tabOrder.indexOf(controlOf(focusWidget())));
-    if (i < 0)
-        i = forward ? -1 : n;
-    for (int step = 0; step < n; ++step) {
-        i = (i + (forward ? 1 : -1) + n) % n;
-        QWidget* w = m_tabOrder[i];
-        if (m_stops.contains(w) && w->isVisibleTo(this) && w->isEnabled()) {
-            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
-            focus_move();
-            return;
-        }
-    }
+    QWidget* next = NextInOrder(m_tabOrder, this, focusWidget(), forward, [this](QWidget* w) { return m_stops.contains(w); });
+    if (!next)
+        return;
+    next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    focus_move();
 }
 
 // ---------------------------------------------------------------------------
