@@ -25,6 +25,19 @@ QStringList suiteParams(const QString& path);
 // suite behind. False when the empty suite cannot be created.
 bool MakeSuiteOnce(const QString& root, const std::function<void(db::Connection&)>& fill);
 
+// Common surnames and trades, each as its half-width reading and its name,
+// for made-up supplier names: supplier code picks kSurnames[code % 20] and
+// kTrades[code / 20 % 5], so one surname stands in one supplier of twenty.
+inline constexpr const char* kSurnames[20][2] = {
+    {"ﾀﾅｶ", "田中"},  {"ｽｽﾞｷ", "鈴木"},  {"ｻﾄｳ", "佐藤"},   {"ﾔﾏﾀﾞ", "山田"}, {"ﾜﾀﾅﾍﾞ", "渡辺"},
+    {"ｲﾄｳ", "伊藤"},  {"ﾅｶﾑﾗ", "中村"},  {"ｺﾊﾞﾔｼ", "小林"}, {"ｶﾄｳ", "加藤"},  {"ﾖｼﾀﾞ", "吉田"},
+    {"ﾔﾏﾓﾄ", "山本"}, {"ｻｻｷ", "佐々木"}, {"ﾏﾂﾓﾄ", "松本"},  {"ｲﾉｳｴ", "井上"}, {"ｷﾑﾗ", "木村"},
+    {"ﾊﾔｼ", "林"},    {"ｼﾐｽﾞ", "清水"},  {"ﾔﾏｸﾞﾁ", "山口"}, {"ﾓﾘ", "森"},     {"ｲｹﾀﾞ", "池田"},
+};
+inline constexpr const char* kTrades[5][2] = {
+    {"ｹﾝｾﾂ", "建設"}, {"ｺｳﾑﾃﾝ", "工務店"}, {"ﾃﾞﾝｷ", "電気"}, {"ｾﾂﾋﾞ", "設備"}, {"ﾄｿｳ", "塗装"},
+};
+
 // The middle value, or the mean of the middle two.
 double median(std::vector<double> v);
 

@@ -27,18 +27,6 @@ namespace {
 constexpr int kSuppliers = 100000;
 constexpr int kRuns = 20;
 
-// Readings and names built from common surnames and trades, so that a
-// surname finds about one supplier in twenty.
-const char* const kSurnames[][2] = {
-    {"ﾀﾅｶ", "田中"},  {"ｽｽﾞｷ", "鈴木"},  {"ｻﾄｳ", "佐藤"},   {"ﾔﾏﾀﾞ", "山田"}, {"ﾜﾀﾅﾍﾞ", "渡辺"},
-    {"ｲﾄｳ", "伊藤"},  {"ﾅｶﾑﾗ", "中村"},  {"ｺﾊﾞﾔｼ", "小林"}, {"ｶﾄｳ", "加藤"},  {"ﾖｼﾀﾞ", "吉田"},
-    {"ﾔﾏﾓﾄ", "山本"}, {"ｻｻｷ", "佐々木"}, {"ﾏﾂﾓﾄ", "松本"},  {"ｲﾉｳｴ", "井上"}, {"ｷﾑﾗ", "木村"},
-    {"ﾊﾔｼ", "林"},    {"ｼﾐｽﾞ", "清水"},  {"ﾔﾏｸﾞﾁ", "山口"}, {"ﾓﾘ", "森"},     {"ｲｹﾀﾞ", "池田"},
-};
-const char* const kTrades[][2] = {
-    {"ｹﾝｾﾂ", "建設"}, {"ｺｳﾑﾃﾝ", "工務店"}, {"ﾃﾞﾝｷ", "電気"}, {"ｾﾂﾋﾞ", "設備"}, {"ﾄｿｳ", "塗装"},
-};
-
 // The suite with 100,000 live suppliers.
 void fillSuite(db::Connection& conn)
 {
@@ -48,8 +36,8 @@ void fillSuite(db::Connection& conn)
                             QStringLiteral("KU_KOUSYU"), QStringLiteral("T_ADD_1"),
                             QStringLiteral("E_DATE01")});
     for (int code = 1; code <= kSuppliers; ++code) {
-        const auto& surname = kSurnames[code % 20];
-        const auto& trade = kTrades[(code / 20) % 5];
+        const auto& surname = bench::kSurnames[code % 20];
+        const auto& trade = bench::kTrades[(code / 20) % 5];
         const QString name = QString::fromUtf8(surname[1]) + QString::fromUtf8(trade[1]);
         insert.add(
             {code, QString::fromUtf8(surname[0]) + QString::fromUtf8(trade[0]),
@@ -110,7 +98,7 @@ int main(int argc, char* argv[])
         painted.waitForRows();
         std::vector<double> key;
         for (int i = 0; i < kRuns; ++i) {
-            list.Edit1->setText(QString::fromUtf8(kSurnames[i % 20][0]));
+            list.Edit1->setText(QString::fromUtf8(bench::kSurnames[i % 20][0]));
             list.Edit1->setFocus();
             QCoreApplication::processEvents();
             painted.reset();
