@@ -16,6 +16,7 @@
 #include "db/Query.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
+#include "dialogs/TypingLimit.h"
 #include "dialogs/Modal.h"
 #include "dialogs/Picker.h"
 #include "search/trad_sel.h"
@@ -137,7 +138,7 @@ TForm7::TForm7(db::Connection& suite, QWidget* parent) : QDialog(parent), m_suit
     const auto nameBox = [&](const QString& name) {
         auto* box = new QLineEdit(this);
         box->setObjectName(name);
-        box->setMaxLength(40);
+        LimitTyping(box, 40); // a picked name shows whole, as long as it is
         // Filled by picking; Tab goes from code box to code box.
         box->setFocusPolicy(Qt::ClickFocus);
         QPalette p = box->palette();

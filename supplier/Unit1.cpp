@@ -20,6 +20,7 @@
 #include "search/trad_sel.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
+#include "dialogs/TypingLimit.h"
 #include "supplier/DropDownBox.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
@@ -351,7 +352,7 @@ void TForm1::buildFields()
         c->setFont(mincho(19));
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
-        c->lineEdit()->setMaxLength(10);
+        LimitTyping(c->lineEdit(), 10); // names set by a lookup show whole
         c->setGeometry(x, y, w, kEditHeight);
         return c;
     };

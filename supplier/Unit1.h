@@ -243,7 +243,8 @@ private:
     bool CodeKeyPress(QLineEdit* box, int key);
     void CodeDblClick(QLineEdit* box);
     void NamesDropDown(QLineEdit* box);
-    void NamePicked(QLineEdit* box);
+    // index: the item picked from the list; -1 takes the box's text.
+    void NamePicked(QLineEdit* box, int index = -1);
     void InvoiceRule();
     void MaintainFixedRows(QLineEdit* box, Trigger trigger, int count);
     void PlacePicker(QLineEdit* box, int width);

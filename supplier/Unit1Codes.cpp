@@ -145,7 +145,7 @@ void TForm1::buildCodedFields()
         m_onKeyPress.insert(box, [this, box](int key) { return CodeKeyPress(box, key); });
         m_onDoubleClick.insert(box, [this, box] { CodeDblClick(box); });
         static_cast<DropDownBox*>(names)->onDropDown = [this, box] { NamesDropDown(box); };
-        connect(names, &QComboBox::activated, this, [this, box] { NamePicked(box); });
+        connect(names, &QComboBox::activated, this, [this, box](int index) { NamePicked(box, index); });
     }
     m_onKeyPress.insert(ED_08, [this](int key) { return ED_08KeyPress(key); });
     m_onDoubleClick.insert(ED_08, [this] { ED_08DblClick(); });
@@ -235,10 +235,12 @@ bool TForm1::CodeKeyPress(QLineEdit* box, int key)
         reopen(q, check, params);
         const int count = q.recordCount();
         MaintainFixedRows(box, Trigger::Enter, count);
+        bool taken = false;
         if (count == 1) {
             box->setText(q.field(QStringLiteral("CD")).asString());
             if (!f.nameFollowsCode)
                 f.names->setEditText(q.field(QStringLiteral("NAME")).asString());
+            taken = true;
         } else {
             PlacePicker(box, f.enterWidth());
             reopen(q, f.enterList);
@@ -246,14 +248,17 @@ bool TForm1::CodeKeyPress(QLineEdit* box, int key)
                 box->setText(QString::number(SelCode));
                 if (!f.nameFollowsCode)
                     f.names->setEditText(SelName);
+                taken = true;
             }
         }
+        // Only a kind found or picked decides the invoice box: a cancelled
+        // pick must not untick a loaded supplier's flag.
+        if (taken && box == BAN_10)
+            InvoiceRule();
     } catch (const std::exception&) {
         if (!quiet)
             throw;
     }
-    if (box == BAN_10)
-        InvoiceRule();
     if (f.keepsFocusHandler) {
         InstallFocusHandler();
         LastFocused = box;
@@ -304,11 +309,13 @@ void TForm1::NamesDropDown(QLineEdit* box)
     q.close();
 }
 
-void TForm1::NamePicked(QLineEdit* box)
+void TForm1::NamePicked(QLineEdit* box, int index)
 {
     const CodedField& f = m_codes[box];
     db::Query& q = Form_kouzou_sel->FDQ_1;
-    if (const QString name = f.names->currentText(); !name.isEmpty()) {
+    // The picked item's own name, not the box's text: the pick sets its own code.
+    const QString name = index >= 0 && index < f.names->count() ? f.names->itemText(index) : f.names->currentText();
+    if (!name.isEmpty()) {
         reopen(q, f.pickSql, {{QStringLiteral("NAME"), name}});
         // A name that no longer exists empties the code, and with it the name.
         box->setText(q.field(QStringLiteral("CD")).asString());

@@ -21,6 +21,9 @@ namespace {
 
 using Responder = modal::Script::Responder;
 
+// A name of 44 characters (88 bytes of T_NAME01's 100).
+const QString kLongName = QStringLiteral("株式会社葵建設（重複登録・旧鳥取営業所・とび・土工・コンクリート工事部門・鉄骨工事部門）");
+
 // The tables whose rows name a supplier: the row's number, the column naming it.
 struct Reference
 {
@@ -116,7 +119,7 @@ private slots:
         SuiteData& s = *m_suite;
         s.addSupplier(105, QStringLiteral("ｱｵｲｹﾝｾﾂ"), QStringLiteral("葵建設"),
                       QStringLiteral("0857-22-0105"), 301);
-        s.addSupplier(230, QStringLiteral("ｱｵｲｹﾝｾﾂ2"), QStringLiteral("葵建設（重複）"));
+        s.addSupplier(230, QStringLiteral("ｱｵｲｹﾝｾﾂ2"), kLongName);
         s.addSupplier(231, QStringLiteral("ｱｵｲｺｳｷﾞｮｳ"), QStringLiteral("葵工業"));
         s.addSupplier(300, QStringLiteral("ｻｸｼﾞｮ"), QStringLiteral("削除済"), {}, {}, true);
         int number = 1;
@@ -228,11 +231,11 @@ private slots:
             typeInto(form.E_G_CD2, QStringLiteral("ｱｵｲ"));
             QTest::keyClick(form.E_G_CD2, Qt::Key_Return);
             QCOMPARE(form.E_G_CD2->text(), QStringLiteral("230"));
-            QCOMPARE(form.E_G_NAME2->text(), QStringLiteral("葵建設（重複）"));
+            QCOMPARE(form.E_G_NAME2->text(), kLongName); // whole, past the 40 a clerk may type
             // With its name filled, Enter does nothing; a double-click still opens the list.
             typeInto(form.E_G_CD2, QStringLiteral("231"));
             QTest::keyClick(form.E_G_CD2, Qt::Key_Return);
-            QCOMPARE(form.E_G_NAME2->text(), QStringLiteral("葵建設（重複）"));
+            QCOMPARE(form.E_G_NAME2->text(), kLongName); // whole, past the 40 a clerk may type
             QTest::mouseDClick(form.E_G_CD2, Qt::LeftButton);
             QCOMPARE(form.E_G_CD2->text(), QStringLiteral("231")); // the list was cancelled
             form.BitBtn2->click();

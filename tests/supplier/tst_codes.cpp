@@ -8,7 +8,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTest>
+
+#include <optional>
 
 using testing::Installation;
 using testing::Program;
@@ -100,6 +103,112 @@ private slots:
         QVERIFY(f.BAN_13->text().isEmpty() && f.C_BOX_13->currentText().isEmpty());
     }
 
+    // Real names run longer than the ten characters a clerk may type into a
+    // name box: shown whole, and a pick from the list sets its own code.
+    void longNamesShowWholeAndPickTheirOwnCode()
+    {
+        TForm1& f = m_program->form;
+        const QString eleven = QStringLiteral("内装仕上・間仕切工事等");
+        const QString fourteen = QStringLiteral("とび・土工・コンクリート工事");
+        const QString forty = QStringLiteral("Reinforced concrete & steel frame works."); // the column's 40 bytes
+        const QString names[] = {eleven, fourteen, forty};
+        QCOMPARE(eleven.size(), 11);
+        QCOMPARE(fourteen.size(), 14);
+        QCOMPARE(forty.size(), 40);
+        for (const QString& table : {QStringLiteral("LOOK_HASUU"), QStringLiteral("LOOK_KAMOKU"),
+                                    QStringLiteral("LOOK_SIHARAI"), QStringLiteral("LOOK_SEIKYUU"),
+                                    QStringLiteral("LOOK_TAX_KUBUN")})
+            for (int i = 0; i < 3; ++i)
+                run(QStringLiteral("insert into %1 values (%2, '%3')").arg(table).arg(5 + i).arg(names[i]));
+        for (int i = 0; i < 3; ++i)
+            run(QStringLiteral("insert into MAS_KOUSYU_02 values (5, %1, '%2')").arg(5 + i).arg(names[i]));
+
+        const std::pair<QLineEdit*, QComboBox*> fields[] = {
+            {f.BAN_10, f.C_BOX_10}, {f.BAN_11, f.C_BOX_11}, {f.BAN_12, f.C_BOX_12}, {f.BAN_13, f.C_BOX_13},
+            {f.BAN_14, f.C_BOX_14}, {f.BAN_20, f.C_BOX_20}, {f.BAN_21, f.C_BOX_21}};
+        for (const auto& [box, combo] : fields) {
+            const QString field = box->objectName();
+            for (int i = 0; i < 3; ++i) {
+                const QString code = QString::number(box == f.BAN_13 ? 505 + i : 5 + i); // codes fit their boxes
+                const QString& name = names[i];
+                box->setText(code);
+                QVERIFY2(combo->currentText() == name, qPrintable(field + u' ' + combo->currentText()));
+                if (box == f.BAN_10)
+                    continue; // its drop-down puts back the four fixed kinds
+                box->clear();
+                popUp(combo);
+                const int index = combo->findText(name);
+                QVERIFY2(index >= 0, qPrintable(field + u' ' + name));
+                combo->setCurrentIndex(index);
+                emit combo->activated(index);
+                QVERIFY2(box->text() == code, qPrintable(field + u' ' + box->text()));
+                QCOMPARE(combo->currentText(), name);
+            }
+        }
+
+        // The clerk still types at most ten characters, and may shorten a long name.
+        QLineEdit* typed = f.C_BOX_13->lineEdit();
+        typed->clear();
+        QTest::mouseClick(typed, Qt::LeftButton);
+        m_program->typeText(QStringLiteral("基礎工事基礎工事基礎工事"));
+        QCOMPARE(typed->text(), QStringLiteral("基礎工事基礎工事基礎"));
+        f.BAN_13->setText(QStringLiteral("506"));
+        QTest::mouseClick(typed, Qt::LeftButton);
+        typed->end(false);
+        QTest::keyClick(typed, Qt::Key_Backspace);
+        QCOMPARE(typed->text(), fourteen.left(13));
+        m_program->typeText(QStringLiteral("事業"));
+        QCOMPARE(typed->text(), fourteen); // back to the name's own length, no further
+
+        // What a pick set is what registration stores.
+        f.BAN_13->clear();
+        popUp(f.C_BOX_13);
+        const int index = f.C_BOX_13->findText(fourteen);
+        f.C_BOX_13->setCurrentIndex(index);
+        emit f.C_BOX_13->activated(index);
+        f.ED_02_1->setText(QStringLiteral("山田建設"));
+        modal::Script script;
+        script.answer([](QDialog&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); });
+        script.answer([](QDialog&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); });
+        m_program->type(Qt::Key_F3);
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        db::Query q(m_conn);
+        q.setSql(QStringLiteral("select KU_KOUSYU from MAS_SIIRE where T_CD = %1").arg(f.BAN_01->text().toInt()));
+        q.open();
+        QCOMPARE(q.field(QStringLiteral("KU_KOUSYU")).asInteger(), 506);
+    }
+
+    // The invoice box follows the tax kind only when a kind was found or
+    // picked: a cancelled pick leaves a loaded supplier's flag alone.
+    void cancelledTaxPickKeepsTheInvoiceBox()
+    {
+        TForm1& f = m_program->form;
+        for (const char* kind : {"0, '外税'", "1, '内税'", "2, '非課税'", "3, '免税'"})
+            run(QStringLiteral("insert into LOOK_TAX_KUBUN values (%1)").arg(QString::fromUtf8(kind)));
+        for (const QString& code : {QString(), QStringLiteral("7")}) {
+            // As a loaded supplier leaves them: the flag set after the tax kind.
+            f.BAN_10->setText(code);
+            f.CheckBox1->setChecked(true);
+            QCOMPARE(enterListing(f.BAN_10, std::nullopt, Qt::Key_Escape), 4);
+            QVERIFY2(f.CheckBox1->isChecked(), qPrintable(QStringLiteral("code \"%1\"").arg(code)));
+        }
+        // A found kind and a pick still set it.
+        enterCode(f.BAN_10, QStringLiteral("1"));
+        QVERIFY(!f.CheckBox1->isChecked());
+        f.BAN_10->clear();
+        f.CheckBox1->setChecked(false);
+        modal::Script script;
+        script.answer([](QDialog&) {
+            QTableView* grid = Form_kouzou_sel->DBGrid1;
+            grid->setCurrentIndex(grid->model()->index(3, 0)); // 3 免税
+            QTest::keyClick(grid, Qt::Key_Return);
+        });
+        enterCode(f.BAN_10, QString());
+        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+        QCOMPARE(f.BAN_10->text(), QStringLiteral("3"));
+        QVERIFY(f.CheckBox1->isChecked());
+    }
+
     void roundingTablesKeepTheirFixedRows()
     {
         TForm1& f = m_program->form;
@@ -163,18 +272,21 @@ private slots:
 
 private:
     // Clicks into a code box, types, and presses Enter.
-    void enterCode(QLineEdit* box, const QString& code)
+    // Without a code, Enter goes to what the box holds.
+    void enterCode(QLineEdit* box, const std::optional<QString>& code)
     {
         m_program->focused();
         QTest::mouseClick(box, Qt::LeftButton);
-        box->clear();
-        m_program->typeText(code);
+        if (code) {
+            box->clear();
+            m_program->typeText(*code);
+        }
         m_program->type(Qt::Key_Return);
     }
 
     // Enters a code that brings up the code picker, answers it with a key and
     // returns how many rows it listed.
-    int enterListing(QLineEdit* box, const QString& code, Qt::Key answer)
+    int enterListing(QLineEdit* box, const std::optional<QString>& code, Qt::Key answer)
     {
         int listed = -1;
         modal::Script script;
