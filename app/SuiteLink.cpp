@@ -46,6 +46,22 @@ bool fileExists(const QString& path)
     return QFileInfo(path).isFile();
 }
 
+// The setting files come from installations where paths are written with
+// "\". A path this machine opens itself (a database on the loopback server,
+// a folder relative to the suite's root, the suite's program folder) needs
+// "/" here; a path meant for another server is passed on as written.
+QString localSeparators(QString path)
+{
+    return path.replace(u'\\', u'/');
+}
+
+bool isLoopback(const QString& server)
+{
+    const QString s = server.trimmed();
+    return s.isEmpty() || s.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
+        || s == QLatin1String("::1") || s.startsWith(QLatin1String("127."));
+}
+
 // A file name under the suite's root; the root itself may be "/".
 QString inSuiteFolder(const QString& suiteFolder, const QString& rest)
 {
@@ -167,7 +183,8 @@ void LinkSuiteDatabase(const QString& programFolder, const QString& executablePa
     // The database: NET.inf, else NET.txt, else the default file in the suite's root.
     if (fileExists(folder.filePath(kNetIniFile))) {
         const QStringList lines = readRequired(folder, kNetIniFile, 2);
-        suite.setParams(connectionParams(lines.at(1), settings.DatabasePassword, lines.at(0)));
+        const QString database = isLoopback(lines.at(0)) ? localSeparators(lines.at(1)) : lines.at(1);
+        suite.setParams(connectionParams(database, settings.DatabasePassword, lines.at(0)));
         return;
     }
 
@@ -175,13 +192,16 @@ void LinkSuiteDatabase(const QString& programFolder, const QString& executablePa
         const QStringList lines = readRequired(folder, kNetTextFile, 1);
 
         // "..\" steps lead out of the program's folder into the suite's root,
-        // however many of them the file has.
+        // however many of them the file has ("../" alike).
         QString path = lines.at(0);
-        if (path.contains(QStringLiteral("..\\"))) {
-            path.remove(QStringLiteral("..\\"));
-            path = inSuiteFolder(settings.SuiteFolder, path);
-        }
         const QString server = lines.value(1);
+        if (path.contains(QStringLiteral("..\\")) || path.contains(QStringLiteral("../"))) {
+            path.remove(QStringLiteral("..\\"));
+            path.remove(QStringLiteral("../"));
+            path = inSuiteFolder(settings.SuiteFolder, localSeparators(path));
+        } else if (!path.contains(QStringLiteral(":/")) && isLoopback(server)) {
+            path = localSeparators(path);
+        }
         settings.NetDatabasePath = path;
         settings.NetServer = server;
 
@@ -214,4 +234,12 @@ void LinkSuiteDatabase(const QString& programFolder, const QString& executablePa
 
     suite.setParams(
         loopbackParams(inSuiteFolder(settings.SuiteFolder, kDefaultDatabase), settings.DatabasePassword));
+}
+
+QString SuiteProgramFile(const QString& exePath, const QString& file)
+{
+    if (exePath.isEmpty())
+        return {};
+    const QString folder = localSeparators(exePath);
+    return folder.endsWith(u'/') ? folder + file : folder + u'/' + file;
 }

@@ -55,3 +55,9 @@ QStringList ReadSettingLines(const QString& path);
 // NET.inf or NET.txt).
 void LinkSuiteDatabase(const QString& programFolder, const QString& executablePath, SuiteSettings& settings,
                        db::Connection& suite);
+
+// Where a file of the suite's program folder ExePath is on this machine (a
+// sibling program, the manual): the folder as the setting file gives it, "\"
+// read as "/", and relative to the working directory when it is relative.
+// Empty when no program folder is set.
+QString SuiteProgramFile(const QString& exePath, const QString& file);

@@ -7,6 +7,7 @@
 
 #include "supplier/Unit1.h"
 
+#include "app/SuiteLink.h"
 #include "app/Unit2.h"
 #include "db/Connection.h"
 #include "db/Query.h"
@@ -393,7 +394,7 @@ void TForm1::ED_08DblClick()
 
 void TForm1::StartSibling(const QString& program)
 {
-    if (const QString source = ExePath + u'/' + program; !ExePath.isEmpty() && QFile::exists(source)) {
+    if (const QString source = SuiteProgramFile(ExePath, program); !source.isEmpty() && QFile::exists(source)) {
         QFile::remove(program);
         QFile::copy(source, program);
     }

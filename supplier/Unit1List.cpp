@@ -3,6 +3,7 @@
 
 #include "supplier/Unit1.h"
 
+#include "app/SuiteLink.h"
 #include "app/Unit2.h"
 #include "dialogs/Modal.h"
 #include "search/Unit8.h"
@@ -35,7 +36,7 @@ void TForm1::SB01Click()
     // The manual is named after the program; the suite's program folder has
     // the current one when it is set. Nothing is reported when it is missing.
     const QString manual = ProgramBaseName + QStringLiteral(".PDF");
-    if (const QString source = ExePath + u'/' + manual; !ExePath.isEmpty() && QFile::exists(source)) {
+    if (const QString source = SuiteProgramFile(ExePath, manual); !source.isEmpty() && QFile::exists(source)) {
         QFile::remove(manual);
         QFile::copy(source, manual);
     }

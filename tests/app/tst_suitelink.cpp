@@ -1,5 +1,6 @@
 #include "app/SuiteLink.h"
 #include "db/Connection.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,7 +12,7 @@
 
 // The link reads real setting files from a folder laid out as an
 // installation: <suite root>/VELDRUN holds the program and its files. The
-// connection is never connected; only its parameter list is looked at.
+// connection is connected only where a path must reach a real database file.
 
 using SettingFiles = QMap<QString, QByteArray>;
 
@@ -161,7 +162,7 @@ private slots:
                                 << password << refusal;
         };
         const QString defaultDb = QStringLiteral("%SUITE%/VORNALIX.FDB");
-        const QString dataDb = QStringLiteral("%SUITE%/DATA\\VORNALIX.FDB");
+        const QString dataDb = QStringLiteral("%SUITE%/DATA/VORNALIX.FDB");
         const QString x = QStringLiteral("x.fdb");
         const QString fbhost = QStringLiteral("fbhost");
         const QString secret = QStringLiteral("secret");
@@ -180,6 +181,21 @@ private slots:
         row("NET.txt one step up", {{kNetTxt, "..\\DATA\\VORNALIX.FDB\r\n"}}, params(dataDb), dataDb, {});
         row("NET.txt two steps up lose both", {{kNetTxt, "..\\..\\DATA\\VORNALIX.FDB"}}, params(dataDb),
             dataDb, {});
+        row("NET.txt steps written with slashes", {{kNetTxt, "../DATA/VORNALIX.FDB\r\n"}}, params(dataDb), dataDb,
+            {});
+        row("NET.txt steps of both kinds", {{kNetTxt, "..\\../DATA\\VORNALIX.FDB\r\n"}}, params(dataDb),
+            dataDb, {});
+        row("NET.txt Windows path on the loopback server reads as a local path",
+            {{kNetTxt, "\\srv\\suite\\X.FDB\r\n"}}, params(QStringLiteral("/srv/suite/X.FDB")),
+            QStringLiteral("/srv/suite/X.FDB"), {});
+        row("NET.txt path for another server is kept as written", {{kNetTxt, "D:\\DATA\\X.FDB\r\nfbhost\r\n"}},
+            params(QStringLiteral("D:\\DATA\\X.FDB"), fbhost), QStringLiteral("D:\\DATA\\X.FDB"), fbhost);
+        row("NET.txt localhost in the second line is the loopback server",
+            {{kNetTxt, "\\srv\\X.FDB\r\nlocalhost\r\n"}}, params(QStringLiteral("/srv/X.FDB"), QStringLiteral("localhost")),
+            QStringLiteral("/srv/X.FDB"), QStringLiteral("localhost"));
+        row("NET.inf on the loopback server reads the path as a local one",
+            {{kNetInf, "127.0.0.1\r\n\\srv\\X.FDB\r\n"}},
+            params(QStringLiteral("/srv/X.FDB"), QStringLiteral("127.0.0.1")), kOldPath, kOldServer);
         row("NET.txt server:/path wins over the second line",
             {{kNetTxt, "dbserver:/var/x.fdb\r\nbackup\r\n"}},
             params(QStringLiteral("/var/x.fdb"), QStringLiteral("dbserver")), QStringLiteral("/var/x.fdb"),
@@ -187,7 +203,7 @@ private slots:
         row("NET.txt server in the second line, no third line", {{kNetTxt, "x.fdb\r\nfbhost\r\n"}},
             params(x, fbhost), x, fbhost);
         row("NET.txt in code page 932", {{kNetTxt, "..\\" + kDataSjis + "\\x.fdb\r\n"}},
-            params(QStringLiteral("%SUITE%/データ\\x.fdb")), QStringLiteral("%SUITE%/データ\\x.fdb"), {});
+            params(QStringLiteral("%SUITE%/データ/x.fdb")), QStringLiteral("%SUITE%/データ/x.fdb"), {});
         row("PASS.inf in code page 932", {{kPassInf, kPasswordSjis + "\r\n"}},
             params(defaultDb, {}, QStringLiteral("ﾊﾟｽ秘密")), kOldPath, kOldServer, kOldExe, {},
             QStringLiteral("ﾊﾟｽ秘密"));
@@ -284,7 +300,7 @@ private slots:
         inst.write(kNetTxt, "..\\DATA\\VORNALIX.FDB\r\n\r\n\\\\nas\\C\\second\r\n");
         inst.write(kPassInf, "changed\r\n");
         inst.link(settings, suite);
-        const QString dataDb = inst.root + QStringLiteral("/DATA\\VORNALIX.FDB");
+        const QString dataDb = inst.root + QStringLiteral("/DATA/VORNALIX.FDB");
         QCOMPARE(suite.params(), params(dataDb, {}, QStringLiteral("changed")));
         QCOMPARE(settings.ExePath, QStringLiteral("\\\\nas\\first"));
         QCOMPARE(inst.read(kExeInf), QByteArray("\\\\nas\\first\r\n"));
@@ -297,6 +313,67 @@ private slots:
         QCOMPARE(suite.params(),
                  params(inst.root + QStringLiteral("/VORNALIX.FDB"), {}, QStringLiteral("changed")));
         QCOMPARE(settings.NetDatabasePath, dataDb);
+    }
+
+    // A database named the Windows way is reached for real on this machine.
+    void windowsPathsConnect()
+    {
+        for (const QByteArray& netTxt : {QByteArray("..\\DATA\\VORNALIX.FDB\r\n"), QByteArray("../DATA/VORNALIX.FDB\n")}) {
+            Installation inst;
+            QVERIFY(QDir().mkpath(inst.root + QStringLiteral("/DATA")));
+            testing::SuiteDatabase database(testing::Suite::Current, inst.root + QStringLiteral("/DATA"));
+            inst.write(kNetTxt, netTxt);
+            SuiteSettings settings;
+            db::Connection suite;
+            inst.link(settings, suite);
+            suite.setConnected(true);
+            QVERIFY(suite.isConnected());
+            suite.setConnected(false);
+
+            QFile::remove(inst.file(kNetTxt));
+            inst.write(kNetInf, "127.0.0.1\r\n" + QString(database.path()).replace(u'/', u'\\').toUtf8() + "\r\n");
+            inst.link(settings, suite);
+            suite.setConnected(true);
+            QVERIFY(suite.isConnected());
+        }
+    }
+
+    void suiteProgramFile_data()
+    {
+        QTest::addColumn<QString>("exePath");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none set") << QString() << QString();
+        QTest::newRow("relative, Windows way") << QStringLiteral("..\\PROGRAMS") << QStringLiteral("../PROGRAMS/VELDRUN_7");
+        QTest::newRow("relative with a final separator") << QStringLiteral("..\\PROGRAMS\\")
+                                                        << QStringLiteral("../PROGRAMS/VELDRUN_7");
+        QTest::newRow("absolute") << QStringLiteral("/opt/suite") << QStringLiteral("/opt/suite/VELDRUN_7");
+    }
+
+    void suiteProgramFile()
+    {
+        QFETCH(QString, exePath);
+        QFETCH(QString, expected);
+        QCOMPARE(SuiteProgramFile(exePath, QStringLiteral("VELDRUN_7")), expected);
+    }
+
+    // The program folder as EXE_PATH.inf names it reaches the real file.
+    void suiteProgramFileIsFound()
+    {
+        Installation inst;
+        QVERIFY(QDir().mkpath(inst.root + QStringLiteral("/PROGRAMS")));
+        QFile program(inst.root + QStringLiteral("/PROGRAMS/VELDRUN_7"));
+        QVERIFY(program.open(QIODevice::WriteOnly));
+        program.close();
+        inst.write(kExeInf, "..\\PROGRAMS\r\n");
+        SuiteSettings settings;
+        db::Connection suite;
+        inst.link(settings, suite);
+        QCOMPARE(settings.ExePath, QStringLiteral("..\\PROGRAMS")); // kept as written
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(inst.program);
+        const bool found = QFile::exists(SuiteProgramFile(settings.ExePath, QStringLiteral("VELDRUN_7")));
+        QDir::setCurrent(previous);
+        QVERIFY(found);
     }
 };
 
