@@ -1,5 +1,7 @@
 #include "util/Kana.h"
 
+#include "util/CharConv.h"
+
 namespace {
 
 // The small kana replaced, each with its full-size form. One character for
@@ -32,9 +34,12 @@ QString FullSizeKana(QStringView text)
 
 QString NormaliseReading(QStringView text)
 {
-    QString upper(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    // The input method gives full-width katakana or hiragana (and full-width
+    // letters), never the half-width form the readings are stored in.
+    const QString reading = ToReading(text);
+    QString upper(reading.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < reading.size(); ++i) {
+        const char16_t c = reading[i].unicode();
         upper[i] = QChar(c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c);
     }
     return FullSizeKana(upper);

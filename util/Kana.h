@@ -13,6 +13,8 @@
 // do full-width kana and everything else.
 QString FullSizeKana(QStringView text);
 
-// A search text as the readings are stored: the Latin letters a–z upper-cased
-// (readings hold names such as "JTB" in capitals), then FullSizeKana.
+// A search text as the readings are stored: kana of either kind and width
+// and full-width letters to half-width (ToReading), the Latin letters a–z
+// upper-cased (readings hold names such as "JTB" in capitals), then
+// FullSizeKana. キョウト, きょうと and ｷｮｳﾄ all give ｷﾖｳﾄ.
 QString NormaliseReading(QStringView text);

@@ -313,6 +313,10 @@ private slots:
         QTest::newRow("small kana find full-size readings")
             << QStringLiteral("ｷｮｳ") << banksWhoseReadingHolds(QStringLiteral("ｷﾖｳ"));
         QTest::newRow("small tsu") << QStringLiteral("ｵﾘｯｸｽ") << QList<int>{307};
+        QTest::newRow("full-width katakana from the input method")
+            << QStringLiteral("キョウト") << banksWhoseReadingHolds(QStringLiteral("ｷﾖｳﾄ"));
+        QTest::newRow("hiragana from the input method")
+            << QStringLiteral("きょうと") << banksWhoseReadingHolds(QStringLiteral("ｷﾖｳﾄ"));
         QTest::newRow("lower-case Latin finds upper-case")
             << QStringLiteral("ufj") << banksWhoseReadingHolds(QStringLiteral("UFJ"));
         QTest::newRow("0 is not a code") << QStringLiteral("0") << QList<int>{};
@@ -460,6 +464,8 @@ private slots:
         QTest::newRow("branch code") << QStringLiteral("1") << QList<int>{1} << true;
         QTest::newRow("branch code with zeros") << QStringLiteral("024") << QList<int>{24} << true;
         QTest::newRow("small kana") << QStringLiteral("ｷｮｳ") << branchesOf(1, QStringLiteral("ｷﾖｳ")) << false;
+        QTest::newRow("hiragana") << QStringLiteral("きょう") << branchesOf(1, QStringLiteral("ｷﾖｳ")) << false;
+        QTest::newRow("full-width katakana") << QStringLiteral("キョウ") << branchesOf(1, QStringLiteral("ｷﾖｳ")) << false;
         QTest::newRow("lower-case Latin")
             << QStringLiteral("jtb") << branchesOf(1, QStringLiteral("JTB")) << false;
         QTest::newRow("empty search") << QString() << all << false;

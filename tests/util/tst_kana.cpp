@@ -56,8 +56,14 @@ void TestKana::normaliseReading_data()
     QTest::newRow("letters and small kana together")
         << QStringLiteral("jfｼﾏﾈｷﾞｮｷｮｳ") << QStringLiteral("JFｼﾏﾈｷﾞﾖｷﾖｳ");
     QTest::newRow("small kana only") << QStringLiteral("ｷｮｳ") << QStringLiteral("ｷﾖｳ");
-    QTest::newRow("full-width Latin is not a reading letter")
-        << QStringLiteral("ｊｔｂ") << QStringLiteral("ｊｔｂ");
+    // On Linux the input method gives full-width katakana or hiragana, never
+    // the half-width form the readings are stored in.
+    QTest::newRow("full-width katakana") << QStringLiteral("キョウト") << QStringLiteral("ｷﾖｳﾄ");
+    QTest::newRow("hiragana") << QStringLiteral("きょうと") << QStringLiteral("ｷﾖｳﾄ");
+    QTest::newRow("voiced marks and long vowel")
+        << QStringLiteral("ミツビシ・ゆーえふじぇー") << QStringLiteral("ﾐﾂﾋﾞｼ･ﾕｰｴﾌｼﾞｪｰ");
+    QTest::newRow("full-width Latin and digits") << QStringLiteral("ｊｔｂ１") << QStringLiteral("JTB1");
+    QTest::newRow("kanji stay") << QStringLiteral("京都銀行") << QStringLiteral("京都銀行");
     QTest::newRow("digits and signs stay") << QStringLiteral("a-1_%'z") << QStringLiteral("A-1_%'Z");
     QTest::newRow("small e stays") << QStringLiteral("ｳｪｽﾄ") << QStringLiteral("ｳｪｽﾄ");
     QTest::newRow("empty") << QString() << QString();
