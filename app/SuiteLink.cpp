@@ -9,6 +9,7 @@
 
 #include "db/Connection.h"
 #include "util/Cp932.h"
+#include "util/TextLines.h"
 
 namespace {
 
@@ -19,26 +20,6 @@ const QString kNetTextFile = QStringLiteral("NET.txt");
 
 const QString kDefaultDatabase = QStringLiteral("VORNALIX.FDB");
 const QString kLoopback = QStringLiteral("127.0.0.1");
-
-// Splits as the suite's other programs read these files: CR LF, LF and CR all
-// end a line, and the break after the last line adds nothing.
-QStringList splitLines(const QString& text)
-{
-    QStringList lines;
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype start = i;
-        while (i < n && text[i] != u'\r' && text[i] != u'\n')
-            ++i;
-        lines << text.mid(start, i - start);
-        if (i < n && text[i] == u'\r')
-            ++i;
-        if (i < n && text[i] == u'\n')
-            ++i;
-    }
-    return lines;
-}
 
 // Like a file-exists test on the desktop: a folder of that name does not count.
 bool fileExists(const QString& path)
@@ -156,7 +137,7 @@ QStringList ReadSettingLines(const QString& path)
     QString text = utf8.decode(bytes);
     if (utf8.hasError())
         text = cp932::decode(bytes);
-    return splitLines(text);
+    return SplitLines(text);
 }
 
 void LinkSuiteDatabase(const QString& programFolder, const QString& executablePath, SuiteSettings& settings,

@@ -14,6 +14,7 @@
 #include "supplier/SupplierReport.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"
+#include "util/TextLines.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -47,7 +48,7 @@ QList<Company> readCompanies()
     if (!in.open(QIODevice::ReadOnly))
         return {};
     QList<Company> companies;
-    for (const QString& line : textimport::SplitLines(cp932::decode(in.readAll()))) {
+    for (const QString& line : SplitLines(cp932::decode(in.readAll()))) {
         const QStringList v = textimport::SplitValues(line);
         if (v.size() < 29 || !cp932::canEncode(line))
             continue;

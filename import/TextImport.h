@@ -37,10 +37,7 @@ private:
 // Text of a file: code page 932 unless a UTF-8 or UTF-16 byte-order mark says
 // otherwise (the mark itself is dropped).
 QString DecodeText(const QByteArray& bytes);
-// Lines ending in CR LF, LF or CR; a last line without an ending counts, an
-// ending at the very end starts no empty line.
-QStringList SplitLines(QStringView text);
-// The lines of a file; ImportError when it cannot be read.
+// The lines of a file (SplitLines); ImportError when it cannot be read.
 QStringList ReadLines(const QString& path);
 // Values separated by commas only (blanks belong to the value). A value that
 // starts with a double quote runs to its closing quote and may hold commas;

@@ -17,6 +17,7 @@
 #include "db/Query.h"
 #include "util/Cp932.h"
 #include "util/Numbers.h"
+#include "util/TextLines.h"
 
 namespace postal {
 namespace {
@@ -59,14 +60,30 @@ QStringList recordFields(QStringView line, int lineNo)
     return f;
 }
 
+bool isDigits(QStringView text, qsizetype count)
+{
+    if (text.size() != count)
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
 // Hands every row of the lines to take, split records joined, until take
 // returns false.
 template <typename Take> void forEachRow(const QStringList& lines, Take take)
 {
+    bool first = true;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (isBlank(lines[i]))
             continue;
         const QStringList f = recordFields(lines[i], int(i + 1));
+        // Another file with enough commas must not replace the dictionary.
+        if (first && !(isDigits(f[0], 5) && isDigits(f[2], 7)))
+            throw ImportError(int(i + 1), QStringLiteral("全国一括の郵便番号ファイルの行ではありません"
+                                                         "（地方公共団体コード 5 桁、郵便番号 7 桁で始まる行が必要です）。"));
+        first = false;
         Row row;
         row.zip = f[2];
         row.ken = f[6];
@@ -387,13 +404,7 @@ QString ImportError::message() const
 
 QStringList DecodeLines(QByteArrayView bytes)
 {
-    QStringList lines = cp932::decode(bytes).split(u'\n');
-    for (QString& line : lines)
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return SplitLines(cp932::decode(bytes));
 }
 
 QStringList CleanFields(QStringView line)
@@ -471,9 +482,15 @@ ImportResult ImportPostalFile(db::Connection& suite, const QString& csvPath,
             }
             result.rows += int(rows.size());
         }
-        // An empty file would leave an empty dictionary.
+        // An empty file would leave an empty dictionary; far fewer rows than
+        // lines means the lines were not read as the file meant them.
         if (result.rows == 0)
             throw ImportError(0, QStringLiteral("ファイルに郵便番号がありません。"));
+        if (result.rows < result.lines / 2)
+            throw ImportError(0, QStringLiteral("ファイルの %1 行から郵便番号が %2 件しか読めません。"
+                                                "全国一括の郵便番号ファイルか確かめてください。")
+                                     .arg(result.lines)
+                                     .arg(result.rows));
         writer.flush();
         transaction.commit();
         result.cut = writer.cut();

@@ -52,8 +52,7 @@ private:
     QString m_text;
 };
 
-// The lines of a code page 932 file, without their line ends and without
-// the empty line after the last line end.
+// The lines of a code page 932 file, ended by CR LF, LF or CR (SplitLines).
 QStringList DecodeLines(QByteArrayView bytes);
 
 // One line split as the import has always read it: a tab separates like a
@@ -64,7 +63,9 @@ QStringList CleanFields(QStringView line);
 
 // Every row of the file's lines, split records joined. Throws ImportError
 // for a line with fewer than nine fields or with bytes that are not code
-// page 932 (decoded as U+FFFD). Blank lines are passed over.
+// page 932 (decoded as U+FFFD), and for a first line that is not a postal
+// record (a 5-digit local government code and a 7-digit postal code): the
+// national file has no heading. Blank lines are passed over.
 std::vector<Row> ReadRows(const QStringList& lines);
 
 // Adds the reading column YOMI that older suites lack. Metadata commits on
@@ -89,7 +90,8 @@ struct ImportResult
 // fit the suite's columns. A postal code too long for ZIP_CD is an error
 // instead, since a cut code would be another code.
 //
-// A file without a single row is refused rather than emptying the table.
+// A file without a single row, or with fewer rows than half its lines, is
+// refused rather than emptying the table or filling it with garbage.
 // progress gets (lines written, lines of the file) as the rows go out.
 ImportResult ImportPostalFile(db::Connection& suite, const QString& csvPath,
                               const std::function<void(int done, int total)>& progress = {});

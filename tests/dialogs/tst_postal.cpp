@@ -443,6 +443,39 @@ private slots:
         QCOMPARE(signature(), m_currentSignature);
     }
 
+    // A file saved with CR, LF or CR LF line ends imports alike; a file that
+    // is not the national one leaves the table as it was.
+    void lineEndsAndOtherFiles()
+    {
+        QFile source(m_current);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray crLf = source.readAll();
+        const QString path = m_files.filePath(QStringLiteral("ends.csv"));
+        const auto write = [&path](const QByteArray& bytes) {
+            QFile out(path);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(bytes);
+        };
+        for (const char* end : {"\r", "\n"}) {
+            write(QByteArray(crLf).replace("\r\n", end));
+            QCOMPARE(postal::ImportPostalFile(*m_suite, path).rows, 124511);
+            QCOMPARE(signature(), m_currentSignature);
+        }
+
+        const QList<QByteArray> refused = {
+            // A supplier file with a heading and enough commas.
+            cp932::encode(u"コード,区分,郵便番号,ﾖﾐ1,ﾖﾐ2,ﾖﾐ3,県,市,町\r\n"
+                          u"105,,6800001,ﾔ,ﾏ,ﾀﾞ,山田建設,鳥取市,東町\r\n"_qs),
+            // One record among lines that hold none.
+            crLf.left(crLf.indexOf('\n') + 1) + QByteArray(20, '\n'),
+        };
+        for (const QByteArray& bytes : refused) {
+            write(bytes);
+            QVERIFY_THROWS_EXCEPTION(postal::ImportError, postal::ImportPostalFile(*m_suite, path));
+            QCOMPARE(signature(), m_currentSignature);
+        }
+    }
+
     void olderThenCurrentLeavesTheCurrent()
     {
         // The older file lacks codes the current one has and has some it dropped:

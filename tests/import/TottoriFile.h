@@ -10,6 +10,7 @@
 #include "import/TextImport.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"
+#include "util/TextLines.h"
 
 #include <QFile>
 #include <QStringList>
@@ -36,7 +37,7 @@ inline QList<SourceCompany> WriteTottoriSuppliers(const QString& source, const Q
         return {};
     QStringList lines{QStringLiteral("仕入先CD,ﾌﾘｶﾞﾅ,仕入先名１,〒,住所１,住所２")};
     QList<SourceCompany> companies;
-    for (const QString& line : textimport::SplitLines(cp932::decode(in.readAll()))) {
+    for (const QString& line : SplitLines(cp932::decode(in.readAll()))) {
         const QStringList v = textimport::SplitValues(line);
         if (v.size() < 29)
             continue;

@@ -5,6 +5,7 @@
 
 #include "tests/import/ImportFixture.h"
 #include "tests/import/TottoriFile.h"
+#include "util/TextLines.h"
 
 #include <QFontMetrics>
 #include <QProgressBar>
@@ -107,7 +108,7 @@ void TestData::careOfficesInUtf8()
     const QString file = QStringLiteral(VELDRUN_DATA_DIR "/companies/jigyosho_120.csv");
     QFile in(file);
     QVERIFY(in.open(QIODevice::ReadOnly));
-    const QStringList lines = textimport::SplitLines(textimport::DecodeText(in.readAll()));
+    const QStringList lines = SplitLines(textimport::DecodeText(in.readAll()));
     QVERIFY(p->show(file));
     // Its own 備考 column maps itself; the others by codes, as typed into the grid.
     QCOMPARE(p->columns().value(23), s("24 備考 35 BIKOU_02 備考 文字列"));

@@ -65,14 +65,6 @@ void TestText::decoding()
 
 void TestText::splitting()
 {
-    const QStringList ab = l({"a", "b"});
-    QCOMPARE(SplitLines(u"a\r\nb\r\n"), ab);
-    QCOMPARE(SplitLines(u"a\nb\n"), ab);
-    QCOMPARE(SplitLines(u"a\rb\r"), ab);
-    QCOMPARE(SplitLines(u"a\r\nb"), ab);
-    QCOMPARE(SplitLines(u"a\n\r\nb\rc"), l({"a", "", "b", "c"})); // a blank line is kept
-    QCOMPARE(SplitLines(QString()), QStringList());
-
     QCOMPARE(SplitValues(s("105,\"山田建設, 本社\",x")), l({"105", "山田建設, 本社", "x"}));
     QCOMPARE(SplitValues(s("\"a\"\"b\",\"\"\"\"")), l({"a\"b", "\""}));
     QCOMPARE(SplitValues(s(" a , b")), l({" a ", " b"})); // blanks belong to the value

@@ -14,6 +14,7 @@
 #include "tests/search/ListTesting.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"
+#include "util/TextLines.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -406,7 +407,7 @@ private slots:
             db::BlockInsert insert(
                 conn, QStringLiteral("MAS_SIIRE"),
                 QStringLiteral("T_CD,T_KEY,T_NAME01,T_ZIP_CD,T_ADD_1,T_ADD_2").split(u','));
-            for (const QString& line : textimport::SplitLines(cp932::decode(source.readAll()))) {
+            for (const QString& line : SplitLines(cp932::decode(source.readAll()))) {
                 const QStringList v = textimport::SplitValues(line);
                 QString reading = ToHalfWidth(v[28]);
                 while (cp932::encode(reading).size() > 20)

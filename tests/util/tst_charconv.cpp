@@ -1,5 +1,6 @@
 #include "util/CharConv.h"
 #include "util/Cp932.h"
+#include "util/TextLines.h"
 
 #include <QStringList>
 #include <QTest>
@@ -21,6 +22,8 @@ private slots:
     void toReading();
     void codePage932TextStaysCodePage932();
     void threadsConvertIndependently();
+    void splitLines_data();
+    void splitLines();
 };
 
 void TestCharConv::toReading_data()
@@ -172,6 +175,30 @@ void TestCharConv::threadsConvertIndependently()
     for (auto& thread : threads)
         thread.join();
     QCOMPARE(mismatches.load(), 0);
+}
+
+void TestCharConv::splitLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    const QStringList ab{QStringLiteral("a"), QStringLiteral("b")};
+    QTest::newRow("CR LF") << QStringLiteral("a\r\nb\r\n") << ab;
+    QTest::newRow("LF") << QStringLiteral("a\nb\n") << ab;
+    QTest::newRow("CR") << QStringLiteral("a\rb\r") << ab;
+    QTest::newRow("no final ending") << QStringLiteral("a\r\nb") << ab;
+    QTest::newRow("mixed, a blank line kept")
+        << QStringLiteral("a\n\r\nb\rc") << QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QStringLiteral("c")};
+    QTest::newRow("LF then CR is two endings")
+        << QStringLiteral("a\n\rb") << QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")};
+    QTest::newRow("a lone ending is one empty line") << QStringLiteral("\r\n") << QStringList{QString()};
+    QTest::newRow("empty") << QString() << QStringList();
+}
+
+void TestCharConv::splitLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QCOMPARE(SplitLines(text), lines);
 }
 
 QTEST_GUILESS_MAIN(TestCharConv)

@@ -30,8 +30,10 @@ private slots:
 
     void linesAndJoinedRecords()
     {
-        // Code page 932 with line ends, no empty line after the last.
-        QCOMPARE(postal::DecodeLines("a\r\n\x93\x8c\x8b\x9e\r\n"), (QStringList{u"a"_qs, u"東京"_qs}));
+        // Code page 932, ended the way the file was saved, no empty line after the last.
+        for (const char* end : {"\r\n", "\n", "\r"})
+            QCOMPARE(postal::DecodeLines(QByteArray("a") + end + "\x93\x8c\x8b\x9e" + end),
+                     (QStringList{u"a"_qs, u"東京"_qs}));
         const QStringList file = {
             u"01224,,0660005,ﾎｯｶｲﾄﾞｳ,ﾁﾄｾｼ,ｷｮｳﾜ(88-2､,北海道,千歳市,協和（８８－２、,1,0,0,0,0,0"_qs,
             u"01224,,0660005,ﾎｯｶｲﾄﾞｳ,ﾁﾄｾｼ,1752ﾊﾞﾝﾁ),北海道,千歳市,１７５２番地）,1,0,0,0,0,0"_qs,
@@ -71,6 +73,25 @@ private slots:
                 QVERIFY2(e.message().startsWith(message), qPrintable(e.message()));
             }
         }
+    }
+
+    // The national file has no heading: a first line that is not a record is
+    // another file, whatever its commas.
+    void firstLineMustBeARecord()
+    {
+        const QString record = u"01101,,0600000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs;
+        for (const auto& [lines, line] :
+             {std::pair(QStringList{u"コード,区分,郵便番号,ﾖﾐ1,ﾖﾐ2,ﾖﾐ3,県,市,町"_qs, record}, 1),
+              std::pair(QStringList{QString(), u"105,,6800001,ﾔ,ﾏ,ﾀﾞ,山田建設,鳥取市,東町"_qs, record}, 2),
+              std::pair(QStringList{u"01101,,060-0000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs}, 1)}) {
+            try {
+                postal::ReadRows(lines);
+                QFAIL("the file was read");
+            } catch (const postal::ImportError& e) {
+                QCOMPARE(e.line(), line);
+            }
+        }
+        QCOMPARE(postal::ReadRows({QString(), record}).size(), size_t(1));
     }
 };
 
