@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/FbApi.h"
 #include "db/InputMessage.h"
+#include "db/QueryFaults.h"
 #include "db/RowStore.h"
 #include "db/SqlParameters.h"
 #include "util/Cp932.h"
@@ -17,12 +18,16 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace db {
 
 using namespace Firebird;
 
 namespace {
+
+// Set by faults::failNextDescribe().
+bool describeFault = false;
 
 // Rows read at open(): small results are then complete and their
 // transaction ends at once; larger ones are read on demand.
@@ -183,17 +188,21 @@ struct Query::Private
         IAttachment* a = conn->attachment();
         statement.reset(a->prepare(&st, transaction, unsigned(text.size()), text.constData(), SQL_DIALECT_V6,
                                    IStatement::PREPARE_PREFETCH_METADATA));
-        statementText = text;
-        statementGeneration = conn->generation();
         statementType = statement->getType(&st);
         inMeta.reset(statement->getInputMetadata(&st));
         outMeta.reset(statement->getOutputMetadata(&st));
         outBuffer.assign(outMeta->getMessageLength(&st), 0);
         describe();
+        // Recorded last: a statement whose description failed half-way is
+        // prepared afresh next time, never run on what was left of it.
+        statementText = text;
+        statementGeneration = conn->generation();
     }
 
     void describe()
     {
+        if (std::exchange(describeFault, false))
+            throw Error(QStringLiteral("文の列を読めません（試験のための障害）。"));
         fb::Status st;
         statementColumns.clear();
         const unsigned n = outMeta->getCount(&st);
@@ -633,6 +642,11 @@ void Query::Private::run(bool wantRows)
         eof = rows.size() == 0;
         bof = true;
     }
+}
+
+void faults::failNextDescribe()
+{
+    describeFault = true;
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
+#include "db/QueryFaults.h"
 #include "tests/support/TestSupport.h"
 #include "util/Cp932.h"
 
@@ -160,6 +161,15 @@ private slots:
             QCOMPARE(e.statement(), QStringLiteral("select * from NO_SUCH_TABLE"));
         }
         QVERIFY(!q.isOpen());
+
+        // A statement that failed while it was being described is prepared
+        // afresh, not run on what was left of it.
+        q.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
+        db::faults::failNextDescribe();
+        QVERIFY_THROWS_EXCEPTION(db::Error, q.open());
+        q.open();
+        QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 0);
+        q.close();
 
         // Schema statements; the connection is fine after a failure.
         q.setSql(QStringLiteral("ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)"));
