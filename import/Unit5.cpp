@@ -1,6 +1,7 @@
 #include "import/Unit5.h"
 
 #include "app/Unit2.h"
+#include "db/Schema.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
 #include "dialogs/Modal.h"
@@ -339,16 +340,16 @@ void TForm_Txt_Con::showMapping()
 
 void TForm_Txt_Con::createWorkTable(const QString& table, const QList<QPair<QString, QString>>& columns)
 {
+    // There from an earlier showing: emptied instead.
+    if (db::HasTable(m_data.FDConnection_L, table)) {
+        executeLocal({QStringLiteral("delete from ") + table});
+        return;
+    }
     QStringList lines{QStringLiteral("Create Table ") + table};
     for (int i = 0; i < columns.size(); ++i)
         lines << (i == 0 ? QStringLiteral("(") : QString()) + columns[i].first + u'\t' + columns[i].second
                      + (i + 1 < columns.size() ? QStringLiteral(",") : QStringLiteral(")"));
-    try {
-        executeLocal(lines);
-    } catch (const std::exception&) {
-        // It is there from an earlier showing: empty it instead.
-        executeLocal({QStringLiteral("delete from ") + table});
-    }
+    executeLocal(lines);
 }
 
 void TForm_Txt_Con::executeLocal(const QStringList& lines, const QVariantMap& params)

@@ -23,9 +23,11 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "db/Connection.h"
 #include "db/Error.h"
+#include "db/Schema.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/MESSAGE_FROM.h"
@@ -253,16 +255,13 @@ const std::array<QString, 6> kSortFields = {
     QStringLiteral("T_TEL"), QStringLiteral("T_FAX"), QStringLiteral("KU_KOUSYU"),
 };
 
-// Columns of the supplier record that only a current suite has.
-const QString kNewerColumns[] = {QStringLiteral("E_MAILE"), QStringLiteral("T_PASS"),
-                                 QStringLiteral("IB_KBN"), QStringLiteral("INBOICE")};
-
-// Two attempts; within one, the first failure ends it (the column is there).
-const QStringList kRepairs[] = {
-    {QStringLiteral("ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)"),
-     QStringLiteral("ALTER TABLE MAS_SIIRE ADD T_PASS VarChar(20)")},
-    {QStringLiteral("ALTER TABLE MAS_SIIRE ADD IB_KBN SMALLINT"),
-     QStringLiteral("ALTER TABLE MAS_SIIRE ADD INBOICE VarChar(20)")},
+// The columns of the supplier record that only a current suite has, and what
+// gives an old suite's table each of them.
+const std::pair<QString, QString> kRepairs[] = {
+    {QStringLiteral("E_MAILE"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)")},
+    {QStringLiteral("T_PASS"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD T_PASS VarChar(20)")},
+    {QStringLiteral("IB_KBN"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD IB_KBN SMALLINT")},
+    {QStringLiteral("INBOICE"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD INBOICE VarChar(20)")},
 };
 
 QString textAt(const db::Query& query, int row, const QString& field)
@@ -450,17 +449,14 @@ void Ttrad_sen2::repairOldTable()
     FDQ_1.close();
     // Statements prepared against the old table would go on reading its old columns.
     m_suite.setConnected(false);
-    for (const QStringList& attempt : kRepairs) {
-        try {
-            for (const QString& statement : attempt) {
-                m_statement.close();
-                m_statement.setSql(statement);
-                m_statement.execute();
-            }
-        } catch (const std::exception&) {
-            // The column is there already.
-        }
-        m_statement.close();
+    // Only what is missing is added; any failure is a real one and is reported.
+    for (const auto& [column, statement] : kRepairs) {
+        db::AddColumnIfMissing(m_suite, QStringLiteral("MAS_SIIRE"), column, [this, &statement = statement] {
+            m_statement.close();
+            m_statement.setSql(statement);
+            m_statement.execute();
+            m_statement.close();
+        });
     }
 }
 
@@ -486,7 +482,7 @@ void Ttrad_sen2::requireSupplierRecord()
     // The list is the whole supplier record as the current suite has it (OK
     // and the callers read from it). An old suite's table lacks its newest
     // columns, which the first showing adds.
-    for (const QString& column : kNewerColumns) {
+    for (const auto& [column, addition] : kRepairs) {
         if (FDQ_1.fieldIndex(column) < 0) {
             FDQ_1.close();
             throw db::Error(QStringLiteral("FDQ_1: フィールド '%1' が見つかりません").arg(column));

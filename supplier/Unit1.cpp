@@ -6,6 +6,7 @@
 #include "app/SuiteLink.h"
 #include "app/Unit2.h"
 #include "db/Error.h"
+#include "db/Schema.h"
 #include "dialogs/Forms.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
 #include "dialogs/KOUZOU_SEL.h"
@@ -744,8 +745,10 @@ void TForm1::ApplyCompanyName()
 
 void TForm1::CheckSchema()
 {
-    // Newer suites have more supplier columns; each check is on its own and
-    // any failure (the column is there already, no right to alter) is silent.
+    // Newer suites have more supplier columns; each check adds what the
+    // settings table lacks. A column already there is found in the system
+    // tables and left alone; any other failure (a lost connection, a refused
+    // statement) is reported, and the next check runs.
     auto check = [](const char* column, auto statementFor) {
         try {
             db::Query probe(DM2->FDConnection1);
@@ -758,11 +761,14 @@ void TForm1::CheckSchema()
             const QString statement = statementFor(!probe.isEmpty(), probe.field(QStringLiteral("RDB$FIELD_LENGTH")).asInteger());
             if (statement.isEmpty())
                 return;
-            db::Query& q = DM2->FDQ_VORNALIX;
-            q.clearSql();
-            q.addSql(statement);
-            q.execute();
-        } catch (const std::exception&) {
+            db::AddColumnIfMissing(DM2->FDConnection1, QStringLiteral("LOOK_KIHON"), QLatin1String(column), [&] {
+                db::Query& q = DM2->FDQ_VORNALIX;
+                q.clearSql();
+                q.addSql(statement);
+                q.execute();
+            });
+        } catch (const std::exception& e) {
+            ShowErrorBox(QString::fromUtf8(e.what()));
         }
     };
     check("E_MAILE", [](bool found, int length) {

@@ -46,19 +46,15 @@ void showDateInTexts(QString& year, QString& month, QString& day, const QDateTim
 QDateTime dateFromTexts(QString& year, QString& month, QString& day, bool& invalid);
 
 // Year, month and day of date in the boxes, without leading zeros; all three
-// emptied for the empty date and for dates before 30 December 1899. A box
-// that throws while taking its text ends the operation quietly.
+// emptied for the empty date and for dates before 30 December 1899.
 template <typename Field>
 void ShowDateInFields(Field& yearField, Field& monthField, Field& dayField, const QDateTime& date)
 {
     QString year, month, day;
     showDateInTexts(year, month, day, date);
-    try {
-        yearField.setText(year);
-        monthField.setText(month);
-        dayField.setText(day);
-    } catch (...) {
-    }
+    yearField.setText(year);
+    monthField.setText(month);
+    dayField.setText(day);
 }
 
 // The date in the boxes at midnight, or a null QDateTime when there is none.

@@ -15,6 +15,7 @@
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
+#include "db/Schema.h"
 #include "util/Cp932.h"
 #include "util/Numbers.h"
 #include "util/TextLines.h"
@@ -443,13 +444,11 @@ std::vector<Row> ReadRows(const QStringList& lines)
 
 void AddReadingColumn(db::Connection& suite)
 {
-    db::Query q(suite);
-    q.setSql(QStringLiteral("ALTER TABLE LOOK_ZIP ADD YOMI Varchar(140)"));
-    try {
+    db::AddColumnIfMissing(suite, QStringLiteral("LOOK_ZIP"), QStringLiteral("YOMI"), [&suite] {
+        db::Query q(suite);
+        q.setSql(QStringLiteral("ALTER TABLE LOOK_ZIP ADD YOMI Varchar(140)"));
         q.execute();
-    } catch (const db::Error&) {
-        // The column is there already.
-    }
+    });
 }
 
 ImportResult ImportPostalFile(db::Connection& suite, const QString& csvPath,
@@ -463,8 +462,8 @@ ImportResult ImportPostalFile(db::Connection& suite, const QString& csvPath,
     file.close();
 
     ImportResult result;
-    AddReadingColumn(suite);
     try {
+        AddReadingColumn(suite);
         db::TransactionGuard transaction(suite);
         db::Query empty(suite);
         empty.setSql(QStringLiteral("delete from LOOK_ZIP"));

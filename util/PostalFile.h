@@ -68,9 +68,9 @@ QStringList CleanFields(QStringView line);
 // national file has no heading. Blank lines are passed over.
 std::vector<Row> ReadRows(const QStringList& lines);
 
-// Adds the reading column YOMI that older suites lack. Metadata commits on
-// its own, so it runs before any transaction; an existing column fails the
-// statement, which is why every error is ignored.
+// Adds the reading column YOMI that older suites lack, unless the table has
+// it. Metadata commits on its own, so it runs before any transaction. Throws
+// db::Error when the column cannot be added.
 void AddReadingColumn(db::Connection& suite);
 
 struct ImportResult

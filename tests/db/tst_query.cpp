@@ -3,6 +3,7 @@
 #include "db/Error.h"
 #include "db/Query.h"
 #include "db/QueryFaults.h"
+#include "db/Schema.h"
 #include "tests/support/TestSupport.h"
 #include "util/Cp932.h"
 
@@ -171,12 +172,22 @@ private slots:
         QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 0);
         q.close();
 
+        // What the system tables know: names in any case, views as tables.
+        QVERIFY(db::HasTable(old.conn, QStringLiteral("mas_siire")));
+        QVERIFY(!db::HasTable(old.conn, QStringLiteral("NO_SUCH_TABLE")));
+        QVERIFY(db::HasColumn(old.conn, QStringLiteral("MAS_SIIRE"), QStringLiteral("t_name01")));
+        QVERIFY(!db::HasColumn(old.conn, QStringLiteral("MAS_SIIRE"), QStringLiteral("E_MAILE")));
+        old.run(QStringLiteral("create view SUPPLIER_NAMES as select T_CD, T_NAME01 from MAS_SIIRE"));
+        QVERIFY(db::HasTable(old.conn, QStringLiteral("SUPPLIER_NAMES")));
+        QVERIFY(db::HasColumn(old.conn, QStringLiteral("SUPPLIER_NAMES"), QStringLiteral("T_NAME01")));
+
         // Schema statements; the connection is fine after a failure.
         q.setSql(QStringLiteral("ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)"));
         q.execute();
         QVERIFY_THROWS_EXCEPTION(db::Error, q.execute()); // the column twice
         QCOMPARE(old.select(QStringLiteral("select E_MAILE from MAS_SIIRE"))->fieldName(0),
                  QStringLiteral("E_MAILE"));
+        QVERIFY(db::HasColumn(old.conn, QStringLiteral("MAS_SIIRE"), QStringLiteral("E_MAILE")));
     }
 
     void parametersAndNulls()

@@ -19,6 +19,7 @@
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
+#include "db/Schema.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Modal.h"
 #include "dialogs/ZIP_SEL.h"
@@ -474,6 +475,26 @@ private slots:
             QVERIFY_THROWS_EXCEPTION(postal::ImportError, postal::ImportPostalFile(*m_suite, path));
             QCOMPARE(signature(), m_currentSignature);
         }
+    }
+
+    // The reading column is added only where it is missing, and a table that
+    // cannot take it (a view) is reported rather than taken for one that has it.
+    void readingColumnWhereMissing()
+    {
+        testing::SuiteDatabase database;
+        db::Connection conn;
+        conn.setParams(database.params());
+        postal::AddReadingColumn(conn);
+        postal::AddReadingColumn(conn);
+        QVERIFY(db::HasColumn(conn, QStringLiteral("LOOK_ZIP"), QStringLiteral("YOMI")));
+
+        db::Query q(conn);
+        for (const char* sql : {"drop table LOOK_ZIP", "create table ZIP_T (ZIP_CD varchar(7), KEN_NAME varchar(8))",
+                                "create view LOOK_ZIP as select ZIP_CD, KEN_NAME from ZIP_T"}) {
+            q.setSql(QLatin1String(sql));
+            q.execute();
+        }
+        QVERIFY_THROWS_EXCEPTION(db::Error, postal::AddReadingColumn(conn));
     }
 
     void olderThenCurrentLeavesTheCurrent()
