@@ -5,8 +5,11 @@
 
 class QLocalServer;
 
-// Lets one copy of the program run per user: the first copy listens under a
-// name; a later copy finds it, asks it to come to the front and ends.
+// Lets one copy of the program run per user: the first copy takes a lock
+// file in the user's runtime folder and listens on a socket beside it; a
+// later copy finds the lock taken, asks the first through the socket to come
+// to the front, and ends. Two copies started at the same instant cannot both
+// be first.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -27,6 +30,9 @@ signals:
     void activationRequested();
 
 private:
+    void askFirstCopyToShow(const QString& socket);
+
     QString m_name;
+    int m_lock = -1; // the lock file, held while this copy runs
     QLocalServer* m_server = nullptr;
 };

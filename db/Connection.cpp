@@ -14,10 +14,6 @@ using namespace Firebird;
 
 namespace {
 
-// How long a statement waits for a row another workstation has locked
-// before it fails, instead of hanging the screen.
-constexpr int kLockTimeoutSeconds = 30;
-
 bool isTrue(const QString& value)
 {
     return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
@@ -149,7 +145,7 @@ ITransaction* Connection::explicitTransaction() const
     return m_handles->transaction.get();
 }
 
-ITransaction* Connection::startOwnTransaction(bool readOnly)
+ITransaction* Connection::startOwnTransaction(bool readOnly, int lockTimeoutSeconds)
 {
     IAttachment* a = attachment();
     fb::Status st;
@@ -158,7 +154,7 @@ ITransaction* Connection::startOwnTransaction(bool readOnly)
     tpb.tag(isc_tpb_read_committed);
     tpb.tag(isc_tpb_rec_version);
     tpb.tag(isc_tpb_wait);
-    tpb.integer(isc_tpb_lock_timeout, kLockTimeoutSeconds);
+    tpb.integer(isc_tpb_lock_timeout, lockTimeoutSeconds);
     return a->startTransaction(&st, tpb.length(), tpb.buffer());
 }
 
@@ -167,11 +163,13 @@ bool Connection::inTransaction() const
     return bool(m_handles->transaction);
 }
 
-void Connection::startTransaction()
+void Connection::startTransaction(int lockTimeoutSeconds)
 {
     if (inTransaction())
         throw Error(QStringLiteral("トランザクションはすでに開始されています。"));
-    auto start = [this] { m_handles->transaction.reset(startOwnTransaction(false)); };
+    auto start = [this, lockTimeoutSeconds] {
+        m_handles->transaction.reset(startOwnTransaction(false, lockTimeoutSeconds));
+    };
     try {
         try {
             start();
@@ -276,9 +274,9 @@ std::pair<QString, int> Connection::characterSet(unsigned id)
     return set;
 }
 
-TransactionGuard::TransactionGuard(Connection& connection) : m_connection(connection)
+TransactionGuard::TransactionGuard(Connection& connection, int lockTimeoutSeconds) : m_connection(connection)
 {
-    m_connection.startTransaction();
+    m_connection.startTransaction(lockTimeoutSeconds);
 }
 
 TransactionGuard::~TransactionGuard()

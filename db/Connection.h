@@ -48,7 +48,8 @@ public:
     // With CreateDatabase=true the database file is created first.
     void connect();
     // Closes the attachment. Rows a query has read stay readable; its
-    // unread rows are read first when the server can still be reached.
+    // unread rows are read first when the server can still be reached,
+    // unless the query does not keep them (Query::setKeepRowsOnDisconnect).
     // An open explicit transaction is rolled back. Never throws.
     void disconnect() noexcept;
 
@@ -56,7 +57,13 @@ public:
     // "inet://127.0.0.1:3060//data/VORNALIX.FDB".
     QString connectionString() const;
 
-    void startTransaction();
+    // How long a statement waits for a row another workstation has locked
+    // before it fails, instead of hanging the screen.
+    static constexpr int kLockTimeoutSeconds = 30;
+
+    // An explicit transaction; its statements wait at most lockTimeoutSeconds
+    // for a row another transaction holds.
+    void startTransaction(int lockTimeoutSeconds = kLockTimeoutSeconds);
     void commit();
     void rollback(); // does nothing when no transaction is open
     bool inTransaction() const;
@@ -67,7 +74,7 @@ private:
 
     Firebird::IAttachment* attachment(); // connects when needed
     Firebird::ITransaction* explicitTransaction() const;
-    Firebird::ITransaction* startOwnTransaction(bool readOnly);
+    Firebird::ITransaction* startOwnTransaction(bool readOnly, int lockTimeoutSeconds = kLockTimeoutSeconds);
     unsigned long long generation() const { return m_generation; }
     // The attachment broke under us: drop it without talking to the server.
     void dropLostAttachment() noexcept;
@@ -92,7 +99,7 @@ private:
 class TransactionGuard
 {
 public:
-    explicit TransactionGuard(Connection& connection);
+    explicit TransactionGuard(Connection& connection, int lockTimeoutSeconds = Connection::kLockTimeoutSeconds);
     ~TransactionGuard();
     TransactionGuard(const TransactionGuard&) = delete;
     TransactionGuard& operator=(const TransactionGuard&) = delete;

@@ -3,6 +3,8 @@
 #include <ibase.h>
 #include <iberror.h>
 
+#include <QStringList>
+
 namespace db {
 
 Error::Error(QString message, QString sqlState, long errorCode, QString statement)
@@ -29,9 +31,34 @@ bool Error::isConnectionLost() const
     }
 }
 
+bool Error::isLockConflict() const
+{
+    switch (m_errorCode) {
+    case isc_lock_conflict:
+    case isc_deadlock:
+    case isc_update_conflict:
+    case isc_lock_timeout:
+        return true;
+    default:
+        return m_sqlState == QLatin1String("40001");
+    }
+}
+
 Error Error::withStatement(const QString& statement) const
 {
     return Error(m_message, m_sqlState, m_errorCode, statement);
+}
+
+QString Error::details() const
+{
+    QStringList lines;
+    if (!m_sqlState.isEmpty())
+        lines << QStringLiteral("SQLSTATE: ") + m_sqlState;
+    if (m_errorCode != 0)
+        lines << QStringLiteral("エラーコード: %1").arg(m_errorCode);
+    if (!m_statement.isEmpty())
+        lines << QStringLiteral("SQL: ") + m_statement;
+    return lines.join(u'\n');
 }
 
 } // namespace db

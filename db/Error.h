@@ -26,8 +26,15 @@ public:
     // True when the failure means the attachment is gone (server stopped,
     // network cut): the connection has to be made again.
     bool isConnectionLost() const;
+    // True when another transaction holds the row (a lock conflict, a
+    // deadlock, a lock wait that timed out): trying again later may succeed.
+    bool isLockConflict() const;
 
     Error withStatement(const QString& statement) const;
+
+    // What the clerk is not shown but whoever looks into it needs: the
+    // SQLSTATE, the server's error code and the statement, one per line.
+    QString details() const;
 
 private:
     QString m_message;

@@ -139,6 +139,7 @@ struct Query::Private
 
     // Cached updates: the current row's edit, the posted changes not yet
     // written, and the changes written (the row as it now stands in the table).
+    bool keepRowsOnDisconnect = true;
     bool cachedUpdates = false;
     bool editing = false;
     QHash<int, QVariant> editBuffer;
@@ -1110,7 +1111,20 @@ void Query::applyUpdates()
 
 void Query::endCursor(ITransaction* transaction) noexcept
 {
+    if (!transaction && d->cursor && !d->keepRowsOnDisconnect) {
+        try {
+            close();
+        } catch (...) {
+            d->abandonCursor();
+        }
+        return;
+    }
     d->endCursor(transaction);
+}
+
+void Query::setKeepRowsOnDisconnect(bool keep)
+{
+    d->keepRowsOnDisconnect = keep;
 }
 
 void Query::abandonCursor() noexcept

@@ -89,6 +89,12 @@ public:
     void execute();
     void close();
     bool isOpen() const;
+    // What becomes of the rows not read yet when the connection is switched
+    // off while the result is open. Kept (the default): they are read first,
+    // so that a handler walking the rows goes on. Not kept: the result is
+    // closed, and whoever needs it again opens it again; for a list nobody
+    // shows any more, whose hundred thousand rows nobody should wait for.
+    void setKeepRowsOnDisconnect(bool keep);
     int rowsAffected() const; // of the last execute(); asks the server the first time
 
     // Walking the result.

@@ -372,22 +372,21 @@ void TForm_ZIP::SpeedButton1Click()
     // Nothing else runs until the import is over: lay out and paint now.
     layout()->activate();
     repaint();
-    QString failure;
+    std::exception_ptr failure;
     try {
         postal::ImportPostalFile(m_suite, path,
                                  [this](int done, int total) { showImportProgress(done, total); });
-    } catch (const postal::ImportError& e) {
-        failure = e.message();
+    } catch (const postal::ImportError&) {
+        failure = std::current_exception();
     }
     ProgressBar1->hide();
     pickers::Reopen(FDQ_1, {QStringLiteral("select * from LOOK_ZIP")});
     DBGrid1->show();
     layout()->activate();
-    if (!failure.isEmpty())
-        ShowPlainMessage(
-            QStringLiteral(
-                "エラー: 郵便番号データーを取り込めませんでした。\n%1\n郵便番号辞書は取込前のままです。")
-                .arg(failure));
+    if (failure)
+        ShowError(failure, ErrorBox::Plain,
+                  QStringLiteral(
+                      "エラー: 郵便番号データーを取り込めませんでした。\n%1\n郵便番号辞書は取込前のままです。"));
 }
 
 void TForm_ZIP::showImportProgress(int done, int total)

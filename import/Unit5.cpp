@@ -287,10 +287,10 @@ void TForm_Txt_Con::FormShow()
     FDQuery2.setSql(kColumnsSql);
     try {
         showMapping();
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         FDQuery1.close();
         FDQuery2.close();
-        ShowErrorBox(QString::fromUtf8(e.what()));
+        ShowError(std::current_exception());
     }
 }
 
@@ -477,8 +477,8 @@ void TForm_Txt_Con::BitBtn1Click()
     textimport::RunOptions options;
     try {
         options.mapping = Mapping();
-    } catch (const std::exception& e) {
-        ShowErrorBox(QString::fromUtf8(e.what()));
+    } catch (const std::exception&) {
+        ShowError(std::current_exception());
         return;
     }
     // Nothing is touched before the mapping is known to be good.
@@ -508,8 +508,8 @@ void TForm_Txt_Con::BitBtn1Click()
     m_running = true;
     try {
         textimport::Run(m_data.FDQ_VORNALIX, options);
-    } catch (const std::exception& e) {
-        ShowErrorBox(QString::fromUtf8(e.what()));
+    } catch (const std::exception&) {
+        ShowError(std::current_exception());
     }
     m_running = false;
     done(1);

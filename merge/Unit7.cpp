@@ -289,8 +289,8 @@ void TForm7::BitBtn1Click()
             ShowMessageDialog(MessageNotice, problem, mainForm());
             return;
         }
-    } catch (const db::Error& e) {
-        ShowPlainMessage(QStringLiteral("エラー: ") + e.message());
+    } catch (const db::Error&) {
+        ShowError(std::current_exception(), ErrorBox::Plain, QStringLiteral("エラー: %1"));
         return;
     }
     if (ShowMessageDialog(MessageAskDefaultNo, QStringLiteral("業者を統合しますか？"), mainForm()) != 1) {
@@ -300,8 +300,8 @@ void TForm7::BitBtn1Click()
     try {
         MergeSuppliers(m_suite, toIntDef(E_G_CD1->text().trimmed()), toIntDef(E_G_CD2->text().trimmed()),
                        QDate::currentDate());
-    } catch (const db::Error& e) {
-        ShowPlainMessage(QStringLiteral("エラー: ") + e.message());
+    } catch (const db::Error&) {
+        ShowError(std::current_exception(), ErrorBox::Plain, QStringLiteral("エラー: %1"));
     }
     done(ResultOk);
 }

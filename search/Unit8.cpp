@@ -187,13 +187,6 @@ void setBaseColour(QWidget* w, const QColor& c)
     w->setPalette(p);
 }
 
-QString errorText(const std::exception& e)
-{
-    if (const auto* error = dynamic_cast<const db::Error*>(&e))
-        return error->message();
-    return QString::fromUtf8(e.what());
-}
-
 // An editable drop-down that fills its list just before it opens.
 class DropDownCombo : public QComboBox
 {
@@ -411,6 +404,9 @@ void TForm8::AddDiscountColumn(int mailWidth)
 
 void TForm8::FormShow()
 {
+    // While the grid shows the list, the rows it may still scroll to are read
+    // before the connection is switched off.
+    FDQ_1.setKeepRowsOnDisconnect(true);
     setWindowState(windowState() | Qt::WindowMaximized);
     connect(qApp, &QApplication::focusChanged, this, &TForm8::focus_move, Qt::UniqueConnection);
     LastFocused = E_ADD;
@@ -425,6 +421,9 @@ void TForm8::FormShow()
 void TForm8::done(int result)
 {
     disconnect(qApp, &QApplication::focusChanged, this, &TForm8::focus_move);
+    // Closed, nobody scrolls the list: switching off reads none of its unread
+    // rows. The printed list opens the same search again when it needs it.
+    FDQ_1.setKeepRowsOnDisconnect(false);
     TPicker::done(result);
 }
 
@@ -717,8 +716,8 @@ void TForm8::reporting(const std::function<void()>& action)
 {
     try {
         action();
-    } catch (const std::exception& e) {
-        ShowErrorBox(errorText(e));
+    } catch (const std::exception&) {
+        ShowError(std::current_exception());
     }
 }
 

@@ -54,7 +54,8 @@ QString SampleText(const QString& field);
 // showing to the next.
 //
 // It works on the data module's FDQ_1 through DataSource1, and leaves that
-// query open on the list's rows: the printed list prints what it shows. The
+// query on the list's search: the printed list prints what it shows (opened
+// again if switching the connection off closed it meanwhile). The
 // grid reads rows from the server as it scrolls, so a hundred thousand
 // suppliers open at once. Button1Click() and DBGrid1TitleClick() throw
 // db::Error; the same searches started by the clerk's typing and clicks show

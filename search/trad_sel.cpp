@@ -270,13 +270,6 @@ QString textAt(const db::Query& query, int row, const QString& field)
     return column >= 0 ? query.valueAt(row, column).toString() : QString();
 }
 
-QString errorText(const std::exception& e)
-{
-    if (const auto* error = dynamic_cast<const db::Error*>(&e))
-        return error->message();
-    return QString::fromUtf8(e.what());
-}
-
 } // namespace
 
 Ttrad_sen2::Ttrad_sen2(db::Connection& suite, QWidget* parent)
@@ -437,8 +430,8 @@ void Ttrad_sen2::FormShow()
         try {
             repairOldTable();
             Button1Click();
-        } catch (const std::exception& e) {
-            ShowErrorBox(errorText(e));
+        } catch (const std::exception&) {
+            ShowError(std::current_exception());
         }
     }
     Edit1->setFocus();
@@ -658,9 +651,9 @@ void Ttrad_sen2::BitBtn2Click()
                 m_statement.execute();
                 m_statement.close();
             }
-        } catch (const std::exception& e) {
+        } catch (const std::exception&) {
             m_statement.close();
-            ShowErrorBox(errorText(e));
+            ShowError(std::current_exception());
         }
     }
     done(ResultOk);
@@ -703,9 +696,9 @@ void Ttrad_sen2::reporting(const std::function<void()>& search)
 {
     try {
         search();
-    } catch (const std::exception& e) {
+    } catch (const std::exception&) {
         // A search that failed has left the list closed.
-        ShowErrorBox(errorText(e));
+        ShowError(std::current_exception());
     }
 }
 

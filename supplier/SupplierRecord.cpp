@@ -1,6 +1,8 @@
 #include "supplier/SupplierRecord.h"
 
+#include "db/Connection.h"
 #include "db/Query.h"
+#include "util/DateFields.h"
 
 namespace {
 
@@ -167,4 +169,19 @@ void UpdateSupplier(db::Connection& connection, int code, const SupplierRecord& 
     }
     q.post();
     q.applyUpdates();
+}
+
+bool DeleteSupplier(db::Connection& connection, int code, const QDateTime& now, const QString& computerName,
+                    int lockWaitSeconds)
+{
+    db::TransactionGuard transaction(connection, lockWaitSeconds);
+    db::Query q(connection);
+    q.setSql(QStringList{QStringLiteral("UPDATE MAS_SIIRE set e_date04=") + DateToSqlText(now, true),
+                         QStringLiteral(",PC_NAME=:PC_NAME"), QStringLiteral("where T_CD=:T_CD")});
+    q.setParam(QStringLiteral("PC_NAME"), computerName);
+    q.setParam(QStringLiteral("T_CD"), code);
+    q.execute();
+    const bool deleted = q.rowsAffected() > 0;
+    transaction.commit();
+    return deleted;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -58,3 +59,11 @@ int InsertSupplier(db::Connection& connection, const SupplierRecord& record);
 // it), the others keep what is stored. A code whose row has gone is inserted
 // again under the same code first.
 void UpdateSupplier(db::Connection& connection, int code, const SupplierRecord& record);
+
+// Deletes a supplier the suite's way: the row stays, stamped with the
+// deletion date and the workstation, and every list leaves it out from then
+// on. False when there is no such row. In a transaction of its own whose
+// statement waits at most lockWaitSeconds for a row another workstation
+// holds; throws db::Error (isLockConflict() when that wait ran out).
+bool DeleteSupplier(db::Connection& connection, int code, const QDateTime& now, const QString& computerName,
+                    int lockWaitSeconds);

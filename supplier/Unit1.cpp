@@ -610,9 +610,10 @@ void TForm1::FormShow()
     m_firstShowingDone = true;
     try {
         FirstShowing();
-    } catch (const std::exception& e) {
+    } catch (...) {
         // The screen stays open without its defaults.
-        ShowErrorBox(QString::fromUtf8(e.what()));
+        m_startupError = DescribeError(std::current_exception()).text;
+        ShowError(std::current_exception());
     }
 }
 
@@ -675,8 +676,8 @@ void TForm1::SBS_01Click()
 {
     try {
         SuiteLinkOrThrow();
-    } catch (const SettingFileError& e) {
-        ShowErrorBox(e.message());
+    } catch (const SettingFileError&) {
+        ShowError(std::current_exception());
     }
 }
 
@@ -767,8 +768,8 @@ void TForm1::CheckSchema()
                 q.addSql(statement);
                 q.execute();
             });
-        } catch (const std::exception& e) {
-            ShowErrorBox(QString::fromUtf8(e.what()));
+        } catch (const std::exception&) {
+            ShowError(std::current_exception());
         }
     };
     check("E_MAILE", [](bool found, int length) {
@@ -1025,5 +1026,7 @@ void TForm1::CleanUpLocal()
 void TForm1::EndWithoutAsking()
 {
     CleanUpLocal();
-    QCoreApplication::exit(0); // not quit(): that would close the window and ask
+    // Not quit(): that would close the window and ask. exit() leaves every
+    // event loop, a modal box's included.
+    QCoreApplication::exit(0);
 }

@@ -66,6 +66,9 @@ public:
     // the scratch files removed), without asking: for a termination signal.
     void EndWithoutAsking();
 
+    // The error that ended the first showing early; empty when it went through.
+    QString startupError() const { return m_startupError; }
+
     // The supplier on screen.
     void Button1Click(); // load the supplier whose code BAN_01 holds
     void SB03Click();    // register
@@ -256,6 +259,7 @@ private:
     void Browse(const QStringList& statement);
 
     bool m_firstShowingDone = false;
+    QString m_startupError;
 };
 
 extern TForm1* Form1;

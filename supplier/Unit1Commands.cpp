@@ -13,6 +13,7 @@
 #include "import/Unit5.h"
 #include "merge/Unit7.h"
 #include "search/trad_sel.h"
+#include "supplier/SupplierRecord.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
 
@@ -21,10 +22,14 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <stdexcept>
+
 namespace {
 
-// A delete that fails is tried again this often before it is given up.
-constexpr int kDeleteAttempts = 10;
+// A supplier another workstation is writing is tried again, a few seconds at
+// a time, so that the screen is back within about ten seconds either way.
+constexpr int kDeleteAttempts = 3;
+constexpr int kDeleteLockWaitSeconds = 3;
 
 } // namespace
 
@@ -44,28 +49,20 @@ void TForm1::SBS_04Click()
     if (code > 0) {
         if (ShowMessageDialog(MessageAskDefaultNo, QStringLiteral("削除しますか？"), this) != 1)
             return;
-        // Deleting only stamps the row: every list leaves it out from now on.
-        QString failure;
+        std::exception_ptr failure;
         bool deleted = false;
-        db::Query& q = DM2->FDQ_VORNALIX;
-        for (int attempt = 0; attempt < kDeleteAttempts && !deleted; ++attempt) {
+        for (int attempt = 1; attempt <= kDeleteAttempts; ++attempt) {
             try {
-                q.close();
-                q.setSql(QStringList{QStringLiteral("UPDATE MAS_SIIRE set e_date04=") +
-                                         DateToSqlText(QDateTime::currentDateTime(), true),
-                                     QStringLiteral(",PC_NAME=:PC_NAME"), QStringLiteral("where T_CD=:T_CD")});
-                q.setParam(QStringLiteral("PC_NAME"), ComputerName);
-                q.setParam(QStringLiteral("T_CD"), code);
-                q.execute();
-                if (q.rowsAffected() == 0)
-                    failure = QStringLiteral("仕入先 %1 は登録されていません。").arg(code);
-                else
-                    deleted = true;
-                q.close();
+                deleted = DeleteSupplier(suite, code, QDateTime::currentDateTime(), ComputerName, kDeleteLockWaitSeconds);
                 if (!deleted)
-                    break; // no such row: trying again cannot help
-            } catch (const std::exception& e) {
-                failure = QString::fromUtf8(e.what());
+                    failure = std::make_exception_ptr(
+                        std::runtime_error(QStringLiteral("仕入先 %1 は登録されていません。").arg(code).toStdString()));
+                break;
+            } catch (const db::Error& e) {
+                // Only a row another workstation holds may be free a moment later.
+                failure = std::current_exception();
+                if (!e.isLockConflict())
+                    break;
             }
         }
         if (deleted) {
@@ -73,7 +70,7 @@ void TForm1::SBS_04Click()
             ClearEditFields(this);
         } else {
             // The supplier stays, and so does the screen.
-            ShowPlainMessage(QStringLiteral("エラー: ") + failure);
+            ShowError(failure, ErrorBox::Plain, QStringLiteral("エラー: %1"));
         }
     }
     ShowNormalBank();

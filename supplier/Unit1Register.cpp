@@ -84,8 +84,8 @@ void TForm1::SB03Click()
         transaction.commit();
         // Only a committed row gets its code on the screen.
         BAN_01->setText(QString::number(saved));
-    } catch (const std::exception& e) {
-        ShowPlainMessage(QStringLiteral("エラー: ") + QString::fromUtf8(e.what()));
+    } catch (const std::exception&) {
+        ShowError(std::current_exception(), ErrorBox::Plain, QStringLiteral("エラー: %1"));
         return;
     }
     suite.setConnected(false);

@@ -357,7 +357,7 @@ private:
     {
         // No line is to blame for a server that went away.
         if (error.isConnectionLost() || m_block.empty())
-            throw ImportError(0, error.message());
+            throw ImportError(0, error.message(), error.details());
         // Refused before sending: a character code page 932 cannot hold.
         const Pending& last = m_block.back();
         for (const QVariant& v : last.values) {
@@ -377,11 +377,11 @@ private:
             try {
                 one.execute();
             } catch (const db::Error& rowError) {
-                throw ImportError(p.line, rowError.message());
+                throw ImportError(p.line, rowError.message(), rowError.details());
             }
         }
         // Every row went in alone: the block failed for a reason of its own.
-        throw ImportError(m_block.front().line, error.message());
+        throw ImportError(m_block.front().line, error.message(), error.details());
     }
 
     db::Connection& m_suite;
@@ -393,9 +393,9 @@ private:
 
 } // namespace
 
-ImportError::ImportError(int line, const QString& text)
+ImportError::ImportError(int line, const QString& text, const QString& details)
     : std::runtime_error((line > 0 ? QStringLiteral("%1 行目: %2").arg(line).arg(text) : text).toStdString()),
-      m_line(line), m_text(text)
+      m_line(line), m_text(text), m_details(details)
 {}
 
 QString ImportError::message() const
@@ -494,7 +494,7 @@ ImportResult ImportPostalFile(db::Connection& suite, const QString& csvPath,
         transaction.commit();
         result.cut = writer.cut();
     } catch (const db::Error& e) {
-        throw ImportError(0, e.message());
+        throw ImportError(0, e.message(), e.details());
     }
     if (progress)
         progress(result.lines, result.lines);

@@ -40,16 +40,19 @@ struct Row
 class ImportError : public std::runtime_error
 {
 public:
-    ImportError(int line, const QString& text);
+    ImportError(int line, const QString& text, const QString& details = {});
 
     int line() const { return m_line; }
     QString text() const { return m_text; }
+    // The database's details when the database refused (db::Error::details()).
+    QString details() const { return m_details; }
     // "12 行目: …" for a line, the text alone otherwise.
     QString message() const;
 
 private:
     int m_line;
     QString m_text;
+    QString m_details;
 };
 
 // The lines of a code page 932 file, ended by CR LF, LF or CR (SplitLines).

@@ -301,6 +301,23 @@ private slots:
         q.moveTo(9);
         QCOMPARE(q.recNo(), 10);
 
+        // Switching the connection off reads the unread rows of a result
+        // that keeps them, and closes one that does not, reading nothing.
+        q.open();
+        s.conn.setConnected(false);
+        QCOMPARE(q.fetchedCount(), 300);
+        Query list(s.conn);
+        list.setKeepRowsOnDisconnect(false);
+        list.setSql(QStringLiteral("select T_CD from MAS_SIIRE where T_CD > :FROM order by T_CD"));
+        list.setParam(QStringLiteral("FROM"), 10);
+        list.open();
+        QVERIFY(list.fetchedCount() < 290);
+        s.conn.setConnected(false);
+        QVERIFY(!list.isOpen());
+        QCOMPARE(list.fetchedCount(), 0);
+        list.open(); // the same search again, parameters and all
+        QCOMPARE(list.recordCount(), 290);
+
         q.setSql(QStringLiteral("select * from MAS_SIIRE where T_CD < 0"));
         q.open();
         QVERIFY(q.isEmpty() && q.eof());

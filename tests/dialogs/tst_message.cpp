@@ -6,14 +6,19 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <QtTest>
 
+#include <stdexcept>
+
+#include "db/Error.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
 #include "dialogs/Modal.h"
+#include "util/Log.h"
 
 namespace {
 
@@ -89,6 +94,7 @@ private slots:
     void longMessageWidensTheDialog();
     void centresOnTheCallersWindowOrTheScreen();
     void plainMessageAndErrorBoxGoThroughTheSeam();
+    void errorsShowTheirTextAndKeepTheirDetails();
     void unansweredDialogsAreReportedNotHung();
 };
 
@@ -211,6 +217,55 @@ void TestMessageDialog::plainMessageAndErrorBoxGoThroughTheSeam()
     ShowErrorBox(QStringLiteral("Table unknown MAS_SIIRE"));
 
     QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+}
+
+// Whatever was thrown, the clerk reads a text, and the SQLSTATE, the server's
+// code and the statement are in the box's details and in the log.
+void TestMessageDialog::errorsShowTheirTextAndKeepTheirDetails()
+{
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+    QCOMPARE(LogFilePath(), state.path() + QStringLiteral("/veldrun/veldrun.log"));
+
+    const db::Error server(QStringLiteral("Table unknown\nMAS_SIIREX"), QStringLiteral("42S02"), 335544580,
+                           QStringLiteral("select * from MAS_SIIREX where T_NAME01 = 'O''Neil'"));
+    struct Shown
+    {
+        QString text, details;
+        QMessageBox::Icon icon;
+    };
+    QList<Shown> shown;
+    modal::Script script;
+    for (int i = 0; i < 4; ++i)
+        script.answer([&shown](QDialog& dialog) {
+            auto& box = static_cast<QMessageBox&>(dialog);
+            shown << Shown{box.text(), box.detailedText(), box.icon()};
+            type(dialog, Qt::Key_Return);
+        });
+    ShowError(std::make_exception_ptr(server));
+    ShowError(std::make_exception_ptr(server), ErrorBox::Plain, QStringLiteral("エラー: %1"));
+    ShowError(std::make_exception_ptr(42)); // what catch (...) holds
+    ShowError(std::make_exception_ptr(std::runtime_error("")));
+    QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
+
+    QCOMPARE(shown.size(), 4);
+    QCOMPARE(shown[0].text, server.message());
+    QCOMPARE(shown[0].icon, QMessageBox::Critical);
+    for (const char* part : {"SQLSTATE: 42S02", "335544580", "select * from MAS_SIIREX where T_NAME01 = 'O''Neil'"})
+        QVERIFY2(shown[0].details.contains(QString::fromUtf8(part)), qPrintable(shown[0].details));
+    QCOMPARE(shown[1].text, QStringLiteral("エラー: ") + server.message());
+    QCOMPARE(shown[1].details, shown[0].details);
+    QCOMPARE(shown[1].icon, QMessageBox::NoIcon);
+    QCOMPARE(shown[2].text, QStringLiteral("予期しないエラーが発生しました。"));
+    QCOMPARE(shown[3].text, QStringLiteral("予期しないエラーが発生しました。"));
+
+    QFile log(LogFilePath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromUtf8(log.readAll());
+    QCOMPARE(logged.count(QStringLiteral("Table unknown")), 2);
+    QCOMPARE(logged.count(QStringLiteral("SQLSTATE: 42S02")), 2);
+    QCOMPARE(logged.count(QStringLiteral("予期しないエラーが発生しました。")), 2);
+    qunsetenv("XDG_STATE_HOME");
 }
 
 void TestMessageDialog::unansweredDialogsAreReportedNotHung()

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,6 +92,34 @@ private slots:
         QCOMPARE(column(230, "PC_NAME").toString(), ComputerName);
         QVERIFY(f.BAN_01->text().isEmpty() && f.ED_02_1->text().isEmpty());
         QVERIFY(!f.ToolBar3->isHidden());
+    }
+
+    // A supplier another workstation is writing is not waited for without
+    // end: the clerk hears within seconds, and nothing changed.
+    void deleteOfASupplierHeldElsewhereIsReportedSoon()
+    {
+        TForm1& f = m_program->form;
+        load(230);
+        db::Connection other;
+        other.params() = m_installation->params();
+        other.startTransaction();
+        db::Query hold(other);
+        hold.setSql(QStringLiteral("update MAS_SIIRE set T_NAME02 = 'held' where T_CD = 230"));
+        hold.execute();
+
+        QElapsedTimer clock;
+        clock.start();
+        const QString error = shiftF4({Qt::Key_Y, Qt::Key_Return}).value(1);
+        const qint64 waited = clock.elapsed();
+        QVERIFY2(error.startsWith(QStringLiteral("エラー: ")) && error.size() > 5, qPrintable(error));
+        QVERIFY2(waited < 15000, qPrintable(QStringLiteral("the screen was frozen for %1 ms").arg(waited)));
+        other.rollback();
+        QVERIFY(column(230, "E_DATE04").isNull());
+        QCOMPARE(f.ED_02_1->text(), QStringLiteral("鳥取工務店"));
+
+        // Once the other workstation is done, the delete goes through.
+        QCOMPARE(shiftF4({Qt::Key_Y, Qt::Key_Return}).value(1), QStringLiteral("削除しました。"));
+        QVERIFY(!column(230, "E_DATE04").isNull());
     }
 
     void repairAndOtherCommands()

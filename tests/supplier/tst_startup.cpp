@@ -9,13 +9,17 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 using testing::Installation;
 using testing::Program;
@@ -237,6 +241,62 @@ private slots:
         QVERIFY(p.form.isVisible());
         QVERIFY(p.form.BAN_08->text().isEmpty());
         QVERIFY(!p.dm.FDConnection1.isConnected());
+    }
+
+    // Starts that cannot go on end, and say why: an option the program does
+    // not know, a start from a script without its database, and a clerk's
+    // start whose error box is up when a signal comes. Real processes.
+    void failedStartsAndSignalsEndTheProgram()
+    {
+        Installation installation;
+        installation.writeSetting(QStringLiteral("NET.txt"), "/nonexistent/VORNALIX.FDB\r\n");
+        QTemporaryDir runtime; // a single-copy lock of this test's own
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), runtime.filePath(QStringLiteral("state")));
+        const auto start = [&](QProcess& p, const QStringList& arguments) {
+            p.setProcessEnvironment(environment);
+            p.setWorkingDirectory(installation.programFolder());
+            p.start(QStringLiteral(VELDRUN_EXECUTABLE), arguments);
+            QVERIFY(p.waitForStarted());
+        };
+
+        QProcess unknown;
+        start(unknown, {QStringLiteral("--bogus")});
+        QVERIFY(unknown.waitForFinished(10000));
+        QCOMPARE(unknown.exitCode(), 2);
+        QVERIFY(unknown.readAllStandardError().contains("usage: VELDRUN"));
+
+        QProcess scripted;
+        start(scripted, {QStringLiteral("--quit-after-start")});
+        QVERIFY(scripted.waitForFinished(60000));
+        QCOMPARE(scripted.exitCode(), 1);
+        QVERIFY(scripted.readAllStandardError().contains("VORNALIX.FDB"));
+        QVERIFY(scripted.readAllStandardOutput().isEmpty()); // never "started"
+
+        for (const int signal : {SIGTERM, SIGINT}) {
+            QProcess clerk;
+            start(clerk, {});
+            // The error is logged as its box is shown.
+            QByteArray said;
+            QTRY_VERIFY_WITH_TIMEOUT((said += clerk.readAllStandardError()).contains("VORNALIX.FDB"), 60000);
+            QVERIFY(QFile::exists(installation.localFolder() + QStringLiteral("/VELDRUN.FDB")));
+            QElapsedTimer clock;
+            clock.start();
+            ::kill(pid_t(clerk.processId()), signal);
+            QVERIFY2(clerk.waitForFinished(5000), "the program outlived the signal");
+            QVERIFY2(clock.elapsed() < 2000, qPrintable(QStringLiteral("it took %1 ms").arg(clock.elapsed())));
+            QCOMPARE(clerk.exitCode(), 128 + signal);
+            // Ended the way closing ends it: the scratch database is gone.
+            QVERIFY(!QFile::exists(installation.localFolder() + QStringLiteral("/VELDRUN.FDB")));
+        }
+
+        // The copies that were ended hold nothing: the next start is its own.
+        QProcess again;
+        start(again, {QStringLiteral("--quit-after-start")});
+        QVERIFY(again.waitForFinished(60000));
+        QCOMPARE(again.exitCode(), 1);
+        QVERIFY(!again.readAllStandardError().contains("already running"));
     }
 
     void secondCopyBringsTheFirstForward()
