@@ -1,13 +1,9 @@
 #include "app/Platform.h"
 
+#include <QString>
 #include <QSysInfo>
 
 bool PlatformAccepted()
 {
     return QSysInfo::kernelType() == QLatin1String("linux");
-}
-
-QString LocalComputerName()
-{
-    return QSysInfo::machineHostName().left(15);
 }

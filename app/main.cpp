@@ -12,10 +12,10 @@
 #include "app/Platform.h"
 #include "app/SignalEnd.h"
 #include "app/SingleInstance.h"
-#include "app/Unit2.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/Forms.h"
 #include "dialogs/Messages.h"
+#include "suite/Unit2.h"
 #include "supplier/Unit1.h"
 #include "util/DateFields.h"
 

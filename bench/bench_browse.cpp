@@ -3,11 +3,11 @@
 // table and the load of one supplier by its code, as the main screen runs
 // them. Median of 50 of each.
 
-#include "app/Unit2.h"
 #include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Query.h"
 #include "dialogs/MESSAGE_FROM.h"
+#include "suite/Unit2.h"
 #include "supplier/Unit1.h"
 
 #include <QApplication>

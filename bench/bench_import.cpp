@@ -7,7 +7,6 @@
 // anew (in one transaction, which only flatters it). Each run replaces the
 // suppliers the previous one stored.
 
-#include "app/Unit2.h"
 #include "bench/BenchSupport.h"
 #include "db/Connection.h"
 #include "db/Error.h"
@@ -17,6 +16,7 @@
 #include "dialogs/Unit6.h"
 #include "import/TextImport.h"
 #include "import/Unit5.h"
+#include "suite/Unit2.h"
 #include "tests/import/TottoriFile.h"
 #include "util/DateFields.h"
 

@@ -6,12 +6,12 @@
 // and by when the list is closed and the connection switched off (nothing
 // more should be read then); and the export of every row to a CSV file.
 
-#include "app/Unit2.h"
 #include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "dialogs/Fonts.h"
 #include "search/Unit8.h"
+#include "suite/Unit2.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

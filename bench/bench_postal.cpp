@@ -8,8 +8,8 @@
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
+#include "postal/PostalFile.h"
 #include "util/Cp932.h"
-#include "util/PostalFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,11 +6,11 @@
 // written — and, apart, the same for the preview: the query read again and
 // every page recorded in a print preview.
 
-#include "app/Unit2.h"
 #include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Query.h"
 #include "import/TextImport.h"
+#include "suite/Unit2.h"
 #include "supplier/SupplierReport.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"

@@ -7,8 +7,8 @@
 #include "db/Error.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Modal.h"
+#include "postal/PostalFile.h"
 #include "util/Log.h"
-#include "util/PostalFile.h"
 
 namespace {
 

@@ -21,9 +21,9 @@
 
 #include "dialogs/Messages.h"
 #include "dialogs/Modal.h"
+#include "postal/PostalFile.h"
 #include "util/CharConv.h"
 #include "util/Numbers.h"
-#include "util/PostalFile.h"
 
 QString SelZip;
 QString SelKen;

@@ -1,12 +1,12 @@
 #include "import/Unit5.h"
 
-#include "app/Unit2.h"
 #include "db/Schema.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
 #include "dialogs/Modal.h"
 #include "dialogs/Picker.h"
 #include "dialogs/Unit6.h"
+#include "suite/Unit2.h"
 #include "util/Numbers.h"
 
 #include <QAbstractItemDelegate>

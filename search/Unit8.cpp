@@ -23,7 +23,6 @@
 
 #include <algorithm>
 
-#include "app/Unit2.h"
 #include "db/Error.h"
 #include "db/Query.h"
 #include "dialogs/KOUZOU_SEL.h"
@@ -31,6 +30,7 @@
 #include "dialogs/Messages.h"
 #include "dialogs/Modal.h"
 #include "search/CsvExport.h"
+#include "suite/Unit2.h"
 #include "util/Cp932.h"
 #include "util/Numbers.h"
 

@@ -1,27 +1,27 @@
 #include "supplier/Unit1.h"
 
-#include "app/Folders.h"
-#include "app/Platform.h"
-#include "app/ScreenFit.h"
-#include "app/SuiteLink.h"
-#include "app/Unit2.h"
 #include "db/Error.h"
-#include "db/Schema.h"
-#include "dialogs/Forms.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
+#include "dialogs/Forms.h"
+#include "dialogs/keisan_in.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/MAS_BANK.h"
 #include "dialogs/MAS_BANK_S.h"
-#include "dialogs/Unit6.h"
-#include "dialogs/ZIP_SEL.h"
-#include "dialogs/keisan_in.h"
-#include "import/Unit5.h"
-#include "merge/Unit7.h"
-#include "search/Unit8.h"
-#include "search/trad_sel.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
 #include "dialogs/TypingLimit.h"
+#include "dialogs/Unit6.h"
+#include "dialogs/ZIP_SEL.h"
+#include "import/Unit5.h"
+#include "merge/Unit7.h"
+#include "search/trad_sel.h"
+#include "search/Unit8.h"
+#include "suite/Folders.h"
+#include "suite/SchemaChecks.h"
+#include "suite/ScreenFit.h"
+#include "suite/SuiteLink.h"
+#include "suite/Unit2.h"
+#include "suite/Workstation.h"
 #include "supplier/DropDownBox.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
@@ -746,45 +746,8 @@ void TForm1::ApplyCompanyName()
 
 void TForm1::CheckSchema()
 {
-    // Newer suites have more supplier columns; each check adds what the
-    // settings table lacks. A column already there is found in the system
-    // tables and left alone; any other failure (a lost connection, a refused
-    // statement) is reported, and the next check runs.
-    auto check = [](const char* column, auto statementFor) {
-        try {
-            db::Query probe(DM2->FDConnection1);
-            probe.setSql(QStringLiteral(
-                             "SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH FROM RDB$FIELDS F JOIN RDB$RELATION_FIELDS RF "
-                             "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = 'MAS_SIIRE' AND "
-                             "RF.RDB$FIELD_NAME = '%1'")
-                             .arg(QLatin1String(column)));
-            probe.open();
-            const QString statement = statementFor(!probe.isEmpty(), probe.field(QStringLiteral("RDB$FIELD_LENGTH")).asInteger());
-            if (statement.isEmpty())
-                return;
-            db::AddColumnIfMissing(DM2->FDConnection1, QStringLiteral("LOOK_KIHON"), QLatin1String(column), [&] {
-                db::Query& q = DM2->FDQ_VORNALIX;
-                q.clearSql();
-                q.addSql(statement);
-                q.execute();
-            });
-        } catch (const std::exception&) {
-            ShowError(std::current_exception());
-        }
-    };
-    check("E_MAILE", [](bool found, int length) {
-        if (!found)
-            return QStringLiteral("ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120)");
-        return length < 120 ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120) ") : QString();
-    });
-    check("INBOICE", [](bool found, int length) {
-        if (!found)
-            return QStringLiteral("ALTER TABLE LOOK_KIHON ADD INBOICE Char(20)");
-        return length < 20 ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD INBOICE Char(20) ") : QString();
-    });
-    check("IB_KBN", [](bool found, int) {
-        return found ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD IB_KBN SMALLINT") : QString();
-    });
+    for (const std::exception_ptr& failure : RunSchemaChecks(DM2->FDConnection1, DM2->FDQ_VORNALIX))
+        ShowError(failure);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

@@ -4,7 +4,6 @@
 
 #include "supplier/Unit1.h"
 
-#include "app/Unit2.h"
 #include "db/Query.h"
 #include "dialogs/MAS_BANK.h"
 #include "dialogs/MAS_BANK_S.h"
@@ -12,6 +11,7 @@
 #include "dialogs/Messages.h"
 #include "dialogs/Modal.h"
 #include "search/trad_sel.h"
+#include "suite/Unit2.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
 

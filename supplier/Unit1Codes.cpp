@@ -7,13 +7,13 @@
 
 #include "supplier/Unit1.h"
 
-#include "app/SuiteLink.h"
-#include "app/Unit2.h"
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/Modal.h"
 #include "dialogs/ZIP_SEL.h"
+#include "suite/SuiteLink.h"
+#include "suite/Unit2.h"
 #include "supplier/DropDownBox.h"
 #include "util/Numbers.h"
 

@@ -3,7 +3,6 @@
 
 #include "supplier/Unit1.h"
 
-#include "app/Unit2.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
@@ -13,6 +12,7 @@
 #include "import/Unit5.h"
 #include "merge/Unit7.h"
 #include "search/trad_sel.h"
+#include "suite/Unit2.h"
 #include "supplier/SupplierRecord.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"

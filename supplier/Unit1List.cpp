@@ -3,10 +3,10 @@
 
 #include "supplier/Unit1.h"
 
-#include "app/SuiteLink.h"
-#include "app/Unit2.h"
 #include "dialogs/Modal.h"
 #include "search/Unit8.h"
+#include "suite/SuiteLink.h"
+#include "suite/Unit2.h"
 #include "supplier/SupplierReport.h"
 
 #include <QDesktopServices>

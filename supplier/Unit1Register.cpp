@@ -3,11 +3,11 @@
 
 #include "supplier/Unit1.h"
 
-#include "app/Unit2.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
+#include "suite/Unit2.h"
 #include "supplier/Registration.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"

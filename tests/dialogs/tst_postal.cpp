@@ -23,9 +23,9 @@
 #include "dialogs/Fonts.h"
 #include "dialogs/Modal.h"
 #include "dialogs/ZIP_SEL.h"
+#include "postal/PostalFile.h"
 #include "tests/support/TestSupport.h"
 #include "util/Cp932.h"
-#include "util/PostalFile.h"
 
 namespace {
 

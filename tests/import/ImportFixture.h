@@ -7,7 +7,6 @@
 // The suite is checked through a connection of its own, as another
 // workstation sees it.
 
-#include "app/Unit2.h"
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "dialogs/Fonts.h"
@@ -15,6 +14,7 @@
 #include "dialogs/Modal.h"
 #include "dialogs/Unit6.h"
 #include "import/Unit5.h"
+#include "suite/Unit2.h"
 #include "tests/support/TestSupport.h"
 #include "util/Cp932.h"
 

@@ -2,7 +2,6 @@
 // sort, the zoom, the keys, the export read back with Python's csv module,
 // and the customer column.
 
-#include "app/Unit2.h"
 #include "db/BlockInsert.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/KOUZOU_SEL.h"
@@ -11,6 +10,7 @@
 #include "import/TextImport.h"
 #include "search/CsvExport.h"
 #include "search/Unit8.h"
+#include "suite/Unit2.h"
 #include "tests/search/ListTesting.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"

@@ -4,13 +4,13 @@
 // program folder, which is the working directory), the data module and the
 // main screen, created in the program's own order.
 
-#include "app/Unit2.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/MAS_BANK.h"
 #include "dialogs/MAS_BANK_S.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/ZIP_SEL.h"
+#include "suite/Unit2.h"
 #include "supplier/Unit1.h"
 #include "tests/support/TestSupport.h"
 

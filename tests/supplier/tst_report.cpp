@@ -1,6 +1,6 @@
-#include "app/Unit2.h"
 #include "db/Query.h"
 #include "dialogs/Modal.h"
+#include "suite/Unit2.h"
 #include "supplier/SupplierReport.h"
 #include "tests/support/TestSupport.h"
 

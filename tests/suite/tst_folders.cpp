@@ -1,4 +1,4 @@
-#include "app/Folders.h"
+#include "suite/Folders.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,4 +1,4 @@
-#include "app/Unit2.h"
+#include "suite/Unit2.h"
 
 TDM2* DM2 = nullptr;
 

@@ -1,4 +1,4 @@
-#include "util/PostalFile.h"
+#include "postal/PostalFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "app/SuiteLink.h"
 #include "db/Connection.h"
+#include "suite/SuiteLink.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

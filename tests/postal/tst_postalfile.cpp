@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "util/PostalFile.h"
+#include "postal/PostalFile.h"
 
 // The national postal file as the import reads it, without a database.
 class TestPostalFile : public QObject

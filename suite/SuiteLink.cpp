@@ -1,4 +1,4 @@
-#include "app/SuiteLink.h"
+#include "suite/SuiteLink.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/ScreenFit.h"
+#include "suite/ScreenFit.h"
 
 #include <QTest>
 

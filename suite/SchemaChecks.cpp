@@ -1,0 +1,48 @@
+#include "suite/SchemaChecks.h"
+
+#include "db/Query.h"
+#include "db/Schema.h"
+
+QString SchemaCheckStatement(const QString& column, bool inSupplierTable, int length)
+{
+    if (column == QLatin1String("E_MAILE")) {
+        if (!inSupplierTable)
+            return QStringLiteral("ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120)");
+        return length < 120 ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120) ") : QString();
+    }
+    if (column == QLatin1String("INBOICE")) {
+        if (!inSupplierTable)
+            return QStringLiteral("ALTER TABLE LOOK_KIHON ADD INBOICE Char(20)");
+        return length < 20 ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD INBOICE Char(20) ") : QString();
+    }
+    if (column == QLatin1String("IB_KBN"))
+        return inSupplierTable ? QStringLiteral("ALTER TABLE LOOK_KIHON ADD IB_KBN SMALLINT") : QString();
+    return {};
+}
+
+std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query& statements)
+{
+    std::vector<std::exception_ptr> failures;
+    for (const QString& column : {QStringLiteral("E_MAILE"), QStringLiteral("INBOICE"), QStringLiteral("IB_KBN")}) {
+        try {
+            db::Query probe(suite);
+            probe.setSql(QStringLiteral("SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH FROM RDB$FIELDS F JOIN "
+                                        "RDB$RELATION_FIELDS RF ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE "
+                                        "RF.RDB$RELATION_NAME = 'MAS_SIIRE' AND RF.RDB$FIELD_NAME = '%1'")
+                             .arg(column));
+            probe.open();
+            const QString statement = SchemaCheckStatement(
+                column, !probe.isEmpty(), probe.field(QStringLiteral("RDB$FIELD_LENGTH")).asInteger());
+            if (statement.isEmpty())
+                continue;
+            db::AddColumnIfMissing(suite, QStringLiteral("LOOK_KIHON"), column, [&] {
+                statements.clearSql();
+                statements.addSql(statement);
+                statements.execute();
+            });
+        } catch (...) {
+            failures.push_back(std::current_exception());
+        }
+    }
+    return failures;
+}

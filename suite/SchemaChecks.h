@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <vector>
+
+namespace db {
+class Connection;
+class Query;
+} // namespace db
+
+// The schema checks of the main screen's first showing. Newer suites have
+// more supplier columns, and the suite's settings table LOOK_KIHON is given
+// the same ones: E_MAILE, INBOICE and IB_KBN, each checked on its own.
+
+// The statement one check runs, given whether MAS_SIIRE has the column and
+// its length in bytes; empty when nothing is to be done.
+QString SchemaCheckStatement(const QString& column, bool inSupplierTable, int length);
+
+// Runs the three checks through statements (the suite's statement query). A
+// column LOOK_KIHON has already is left alone; any other failure (a lost
+// connection, a refused statement) is returned, and the next check runs.
+std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query& statements);
