@@ -60,6 +60,21 @@ QString NetServer;
 
 TForm1* Form1 = nullptr;
 
+void ResetStartupSettings()
+{
+    ProgramBaseName.clear();
+    ProgramFolder.clear();
+    SuiteFolder.clear();
+    ComputerName.clear();
+    CompanyName.clear();
+    DefaultClosingDay = 0;
+    DefaultPaymentDay = 0;
+    DatabasePassword = QStringLiteral("zorquemit");
+    ExePath.clear();
+    NetDatabasePath.clear();
+    NetServer.clear();
+}
+
 namespace {
 
 const QString kTitle = QStringLiteral("仕入先マスター登録");

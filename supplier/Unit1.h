@@ -23,7 +23,7 @@ class Query;
 }
 
 // The start-up settings, filled on the first showing and read by many
-// commands (see app/SuiteLink.h for the ones the suite link sets).
+// commands (see suite/SuiteLink.h for the ones the suite link sets).
 extern QString ProgramBaseName;
 extern QString ProgramFolder;
 extern QString SuiteFolder;
@@ -35,6 +35,10 @@ extern QString DatabasePassword;
 extern QString ExePath;
 extern QString NetDatabasePath;
 extern QString NetServer;
+
+// Puts every start-up setting back to what a fresh process starts with, for
+// a main screen made again in the same process (the screen tests do).
+void ResetStartupSettings();
 
 // The supplier master screen: the application's main window. It edits one
 // supplier at a time and is worked from the keyboard — Enter and the arrows

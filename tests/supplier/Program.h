@@ -22,27 +22,11 @@
 
 namespace testing {
 
-// Every start begins with the settings of a fresh process.
-inline void resetStartupSettings()
-{
-    ProgramBaseName.clear();
-    ProgramFolder.clear();
-    SuiteFolder.clear();
-    ComputerName.clear();
-    CompanyName.clear();
-    DefaultClosingDay = 0;
-    DefaultPaymentDay = 0;
-    DatabasePassword = QStringLiteral("zorquemit");
-    ExePath.clear();
-    NetDatabasePath.clear();
-    NetServer.clear();
-}
-
 class Program
 {
 public:
     explicit Program(const Installation& installation)
-        : m_installation(installation), m_ready((resetStartupSettings(), InstallFontSubstitutions(), true))
+        : m_installation(installation), m_ready((ResetStartupSettings(), InstallFontSubstitutions(), true))
     {
         CreateForms(form, dm);
     }

@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
     const int count = args[2].toInt();
     const QString prefix = args[3];
 
-    testing::resetStartupSettings();
+    ResetStartupSettings();
     InstallFontSubstitutions();
     TDM2 dm;
     TForm1 form;
