@@ -104,6 +104,13 @@ QString ReadingForm(QStringView key)
     return ToHalfWidth(s);
 }
 
+SearchBranch SearchBranchFor(const QString& key, const QString& tradeType)
+{
+    if (!key.isEmpty())
+        return SearchBranch::Key;
+    return tradeType.isEmpty() ? SearchBranch::All : SearchBranch::TradeType;
+}
+
 Statement KeySearch(const QString& key, bool prefix, bool byKey)
 {
     Statement s{{kSelectAll, kLiveNotZero}, {}};
@@ -197,6 +204,26 @@ Statement TradeTypeSort(int tradeType, const QString& orderLine)
 Statement AllSort(const QString& orderLine)
 {
     return {{kSelectAll, kLive, orderLine}, {}};
+}
+
+void StoreShortName(db::Query& statements, int code, const QString& shortName)
+{
+    statements.close();
+    statements.setSql(QStringLiteral("UPDATE MAS_SIIRE set T_NAME03=:T_NAME03 where T_CD=:T_CD"));
+    statements.setParam(QStringLiteral("T_NAME03"), shortName);
+    statements.setParam(QStringLiteral("T_CD"), code);
+    statements.execute();
+    statements.close();
+}
+
+void StoreTradeType(db::Query& statements, int code, int tradeType)
+{
+    statements.close();
+    statements.setSql(QStringLiteral("UPDATE MAS_SIIRE set KU_KOUSYU=:KU_KOUSYU where T_CD=:T_CD"));
+    statements.setParam(QStringLiteral("KU_KOUSYU"), tradeType);
+    statements.setParam(QStringLiteral("T_CD"), code);
+    statements.execute();
+    statements.close();
 }
 
 QString ShortNameFrom(QStringView mainName)
@@ -490,15 +517,19 @@ void Ttrad_sen2::Button1Click()
     const QString tradeType = Edit3->text();
     const bool byKey = CheckBox1->isChecked();
     FDQ_1.close();
-    if (!key.isEmpty()) {
+    switch (SearchBranchFor(key, tradeType)) {
+    case SearchBranch::Key:
         open(KeySearch(key, CheckBox2->isChecked(), byKey));
-    } else if (!tradeType.isEmpty()) {
+        break;
+    case SearchBranch::TradeType:
         open(TradeTypeSearch(toIntDef(tradeType), byKey));
         // Nobody carries the trade type: every supplier instead.
         if (FDQ_1.isEmpty())
             open(AllSuppliers(byKey));
-    } else {
+        break;
+    case SearchBranch::All:
         open(AllSuppliers(byKey));
+        break;
     }
     requireSupplierRecord();
 
@@ -629,28 +660,14 @@ void Ttrad_sen2::BitBtn2Click()
                                                              suppliersearch::TextWidthOf(*Memo1))
                                 .replace(QStringLiteral("''"), QStringLiteral("'"));
                 // A name of blanks alone leaves nothing worth storing.
-                if (!completed.isEmpty()) {
-                    m_statement.close();
-                    m_statement.setSql(
-                        QStringLiteral("UPDATE MAS_SIIRE set T_NAME03=:T_NAME03 where T_CD=:T_CD"));
-                    m_statement.setParam(QStringLiteral("T_NAME03"), completed);
-                    m_statement.setParam(QStringLiteral("T_CD"), code);
-                    m_statement.execute();
-                    m_statement.close();
-                }
+                if (!completed.isEmpty())
+                    suppliersearch::StoreShortName(m_statement, code, completed);
             }
             const int tradeType = toIntDef(Edit3->text());
             if (tradeTypeMissing && tradeType > 0 &&
                 ShowMessageDialog(MessageAskDefaultNo,
-                                  SelectedSupplierName + QStringLiteral("に工種をセットしますか？")) == 1) {
-                m_statement.close();
-                m_statement.setSql(
-                    QStringLiteral("UPDATE MAS_SIIRE set KU_KOUSYU=:KU_KOUSYU where T_CD=:T_CD"));
-                m_statement.setParam(QStringLiteral("KU_KOUSYU"), tradeType);
-                m_statement.setParam(QStringLiteral("T_CD"), code);
-                m_statement.execute();
-                m_statement.close();
-            }
+                                  SelectedSupplierName + QStringLiteral("に工種をセットしますか？")) == 1)
+                suppliersearch::StoreTradeType(m_statement, code, tradeType);
         } catch (const std::exception&) {
             m_statement.close();
             ShowError(std::current_exception());

@@ -54,6 +54,12 @@ struct Statement
 // half-width katakana (ﾔﾏﾀﾞ, やまだ and ヤマダ all give ﾔﾏﾀﾞ).
 QString ReadingForm(QStringView key);
 
+// Which search a showing or Enter runs: by the key when one is typed, else by
+// the trade type when one is given (all suppliers when nobody carries it),
+// else all suppliers.
+enum class SearchBranch { Key, TradeType, All };
+SearchBranch SearchBranchFor(const QString& key, const QString& tradeType);
+
 // The searches of the list (only live suppliers, never code 0). byKey orders
 // by the reading instead of by code.
 Statement KeySearch(const QString& key, bool prefix, bool byKey);
@@ -75,6 +81,11 @@ Statement AllSort(const QString& orderLine);
 // The short name OK completes from a main name, before it is cut to a line:
 // the company forms abbreviated, blanks of both widths gone, half-width.
 QString ShortNameFrom(QStringView mainName);
+// The two completions OK writes back to the chosen supplier, each through
+// statements (the list's statement query): the short name when it had none,
+// and the trade type the list was searched for when the supplier had none.
+void StoreShortName(db::Query& statements, int code, const QString& shortName);
+void StoreTradeType(db::Query& statements, int code, int tradeType);
 // What a word-wrapping box of lineWidth pixels in font shows on its first
 // line: up to the first line break, and no more than fits (broken after the
 // last blank that fits, else between characters; one character at least).
