@@ -12,23 +12,26 @@
 namespace db {
 namespace {
 
-// The server takes a message of at most 64 KB and a statement of at most 64 KB.
+// The server takes a message of at most 64 KB, a statement of at most 64 KB,
+// and opens at most 255 contexts in one.
 constexpr int kMessageBudget = 60000;
 constexpr int kTextBudget = 60000;
+constexpr int kContextBudget = 250;
 constexpr int kMaxRowsPerBlock = 250;
 
-// Bytes a parameter of this declared type takes in a message, at most.
+// Bytes a parameter of this declared type takes in a message, at most: its
+// value, the null flag and the alignment of both.
 int messageBytes(const QString& declaration)
 {
-    static const QRegularExpression length(QStringLiteral(R"(\((\d+)\))"));
-    const QRegularExpressionMatch m = length.match(declaration);
-    if (declaration.startsWith(QLatin1String("VARCHAR")) || declaration.startsWith(QLatin1String("CHAR"))) {
+    static const QRegularExpression text(QStringLiteral(R"(^(?:VAR)?CHAR\((\d+)\))"));
+    const QString d = declaration.trimmed().toUpper();
+    if (const QRegularExpressionMatch m = text.match(d); m.hasMatch()) {
         // Without a character set the length is in bytes; with one, in
         // characters of up to four bytes.
-        const int perCharacter = declaration.contains(QLatin1String("CHARACTER SET")) ? 4 : 1;
-        return (m.hasMatch() ? m.captured(1).toInt() * perCharacter : 32) + 4;
+        const int perCharacter = d.contains(QLatin1String("CHARACTER SET")) ? 4 : 1;
+        return m.captured(1).toInt() * perCharacter + 8;
     }
-    return 12;
+    return 16;
 }
 
 QString quoted(const QString& identifier)
@@ -37,6 +40,16 @@ QString quoted(const QString& identifier)
 }
 
 } // namespace
+
+int BlockRows(const QStringList& declarations, int rowText, int contextsPerRow)
+{
+    int rowBytes = 0;
+    for (const QString& d : declarations)
+        rowBytes += messageBytes(d);
+    const int fit = std::min({kMessageBudget / std::max(1, rowBytes), kTextBudget / std::max(1, rowText),
+                              kContextBudget / std::max(1, contextsPerRow), kMaxRowsPerBlock});
+    return std::max(1, fit);
+}
 
 BlockInsert::BlockInsert(Connection& connection, const QString& table, const QStringList& columns, int rowsPerBlock)
     : m_connection(connection), m_table(table), m_columns(columns)
@@ -50,15 +63,10 @@ BlockInsert::BlockInsert(Connection& connection, const QString& table, const QSt
         quotedColumns << quoted(c);
     describe.setSql(QStringLiteral("SELECT %1 FROM %2 WHERE 1=0").arg(quotedColumns.join(u','), quoted(table)));
     describe.open();
-    int rowBytes = 0;
-    int rowText = 0;
-    for (int i = 0; i < describe.fieldCount(); ++i) {
+    for (int i = 0; i < describe.fieldCount(); ++i)
         m_declarations << describe.fieldDeclaration(i);
-        rowBytes += messageBytes(m_declarations.last());
-    }
-    rowText = int(blockText(2).size() - blockText(1).size());
-    const int fit = std::max(1, std::min(kMessageBudget / std::max(1, rowBytes), kTextBudget / std::max(1, rowText)));
-    m_rowsPerBlock = std::clamp(rowsPerBlock > 0 ? rowsPerBlock : kMaxRowsPerBlock, 1, std::min(fit, kMaxRowsPerBlock));
+    const int fit = BlockRows(m_declarations, int(blockText(2).size() - blockText(1).size()));
+    m_rowsPerBlock = rowsPerBlock > 0 ? std::min(rowsPerBlock, fit) : fit;
     m_full = std::make_unique<Query>(connection);
     m_full->setSql(blockText(m_rowsPerBlock));
 }

@@ -10,6 +10,13 @@ namespace db {
 class Connection;
 class Query;
 
+// How many rows one EXECUTE BLOCK may carry: the server takes a message of
+// at most 64 KB (the rows' parameters, declared as given), a statement text of
+// at most 64 KB (rowText: what one more row adds to it) and at most 255
+// contexts (contextsPerRow: the INSERT, UPDATE and DELETE statements of one
+// row). At least one, at most 250.
+int BlockRows(const QStringList& declarations, int rowText, int contextsPerRow = 1);
+
 // Inserts many rows into one table with few round trips to the server: the
 // rows are gathered and sent several at a time as one EXECUTE BLOCK whose
 // parameters carry their values, so they are bound like any other value.

@@ -101,8 +101,8 @@ void Connection::connect()
         if (create)
             dpb.integer(isc_dpb_page_size, 8192);
         const QByteArray name = target.toUtf8();
-        IAttachment* a = create ? fb::provider()->createDatabase(&st, name.constData(), dpb.length(), dpb.buffer())
-                                : fb::provider()->attachDatabase(&st, name.constData(), dpb.length(), dpb.buffer());
+        IAttachment* a = create ? fb::provider()->createDatabase(st.get(), name.constData(), dpb.length(), dpb.buffer())
+                                : fb::provider()->attachDatabase(st.get(), name.constData(), dpb.length(), dpb.buffer());
         m_handles->attachment.reset(a);
         ++m_generation;
     } catch (const FbException& e) {
@@ -155,7 +155,7 @@ ITransaction* Connection::startOwnTransaction(bool readOnly, int lockTimeoutSeco
     tpb.tag(isc_tpb_rec_version);
     tpb.tag(isc_tpb_wait);
     tpb.integer(isc_tpb_lock_timeout, lockTimeoutSeconds);
-    return a->startTransaction(&st, tpb.length(), tpb.buffer());
+    return a->startTransaction(st.get(), tpb.length(), tpb.buffer());
 }
 
 bool Connection::inTransaction() const
@@ -193,7 +193,7 @@ void Connection::commit()
     endCursors(m_handles->transaction.get());
     try {
         fb::Status st;
-        m_handles->transaction->commit(&st);
+        m_handles->transaction->commit(st.get());
         m_handles->transaction.take();
     } catch (const FbException& e) {
         const Error error = fb::toError(e.getStatus());
@@ -210,7 +210,7 @@ void Connection::rollback()
     endCursors(m_handles->transaction.get());
     try {
         fb::Status st;
-        m_handles->transaction->rollback(&st);
+        m_handles->transaction->rollback(st.get());
         m_handles->transaction.take();
     } catch (const FbException& e) {
         const Error error = fb::toError(e.getStatus());

@@ -42,7 +42,7 @@ Error toError(IStatus* status, const QString& statement)
     return Error(message, QString::fromLatin1(state), code, statement);
 }
 
-Xpb::Xpb(unsigned kind) : m_builder(util()->getXpbBuilder(&m_status, kind, nullptr, 0)) {}
+Xpb::Xpb(unsigned kind) : m_builder(util()->getXpbBuilder(m_status.get(), kind, nullptr, 0)) {}
 
 Xpb::~Xpb()
 {
@@ -51,27 +51,27 @@ Xpb::~Xpb()
 
 void Xpb::tag(unsigned char tag)
 {
-    m_builder->insertTag(&m_status, tag);
+    m_builder->insertTag(m_status.get(), tag);
 }
 
 void Xpb::integer(unsigned char tag, int value)
 {
-    m_builder->insertInt(&m_status, tag, value);
+    m_builder->insertInt(m_status.get(), tag, value);
 }
 
 void Xpb::string(unsigned char tag, const QByteArray& value)
 {
-    m_builder->insertBytes(&m_status, tag, value.constData(), unsigned(value.size()));
+    m_builder->insertBytes(m_status.get(), tag, value.constData(), unsigned(value.size()));
 }
 
 unsigned Xpb::length()
 {
-    return m_builder->getBufferLength(&m_status);
+    return m_builder->getBufferLength(m_status.get());
 }
 
 const unsigned char* Xpb::buffer()
 {
-    return m_builder->getBuffer(&m_status);
+    return m_builder->getBuffer(m_status.get());
 }
 
 } // namespace db::fb

@@ -27,7 +27,8 @@ public:
     Status(const Status&) = delete;
     Status& operator=(const Status&) = delete;
 
-    Firebird::ThrowStatusWrapper* operator&() { return &m_wrapper; }
+    // What the client's calls take.
+    Firebird::ThrowStatusWrapper* get() { return &m_wrapper; }
 
 private:
     Firebird::ThrowStatusWrapper m_wrapper;
@@ -85,7 +86,7 @@ void finish(Ref<T>& ref, void (T::*call)(Firebird::ThrowStatusWrapper*)) noexcep
         return;
     try {
         Status st;
-        (ref.get()->*call)(&st);
+        (ref.get()->*call)(st.get());
         ref.take();
     } catch (...) {
         ref.reset();

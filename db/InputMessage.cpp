@@ -105,18 +105,32 @@ void InputMessage::reset()
 void InputMessage::bind(IMessageMetadata* described, const std::vector<BoundValue>& values)
 {
     fb::Status st;
-    const unsigned n = described->getCount(&st);
+    const unsigned n = described->getCount(st.get());
     if (n != values.size())
         throw Error(QStringLiteral("パラメーターの数が文と合いません（%1 / %2）。").arg(values.size()).arg(n));
+    std::vector<unsigned> lengths;
+    const QByteArray signature = signatureOf(described, values, lengths);
+    if (!m_metadata || described != m_described || signature != m_signature) {
+        buildMetadata(described, values, lengths);
+        m_signature = signature;
+        m_described = described;
+    }
+    fillBuffer(values);
+}
+
+QByteArray InputMessage::signatureOf(IMessageMetadata* described, const std::vector<BoundValue>& values,
+                                     std::vector<unsigned>& lengths)
+{
+    fb::Status st;
     QByteArray signature;
-    std::vector<unsigned> lengths(n, 0);
-    for (unsigned i = 0; i < n; ++i) {
+    lengths.assign(values.size(), 0);
+    for (unsigned i = 0; i < values.size(); ++i) {
         const BoundValue& v = values[i];
         signature += char(v.kind);
         if (v.kind == BoundValue::Text) {
             const unsigned describedLength =
-                isTextType(described->getType(&st, i) & ~1u) ? described->getLength(&st, i) : 0;
-            unsigned length = std::max<unsigned>(unsigned(v.text.size()), 1);
+                isTextType(described->getType(st.get(), i) & ~1u) ? described->getLength(st.get(), i) : 0;
+            const unsigned length = std::max<unsigned>(unsigned(v.text.size()), 1);
             // Round up so that rows of one statement share one message layout.
             unsigned rounded = 16;
             while (rounded < length)
@@ -126,57 +140,65 @@ void InputMessage::bind(IMessageMetadata* described, const std::vector<BoundValu
         }
         signature += ',';
     }
-    if (!m_metadata || described != m_described || signature != m_signature) {
-        fb::Ref<IMetadataBuilder> builder(described->getBuilder(&st));
-        for (unsigned i = 0; i < n; ++i) {
-            const unsigned describedType = described->getType(&st, i) & ~1u;
-            auto set = [&](unsigned type, unsigned length) {
-                builder->setType(&st, i, type | 1);
-                builder->setLength(&st, i, length);
-                builder->setScale(&st, i, 0);
-                builder->setSubType(&st, i, 0);
-            };
-            switch (values[i].kind) {
-            case BoundValue::Null:
-                builder->setType(&st, i, describedType | 1);
-                break;
-            case BoundValue::Text:
-                set(SQL_VARYING, lengths[i]);
-                builder->setCharSet(&st, i, isTextType(describedType) ? described->getCharSet(&st, i) : 0);
-                break;
-            case BoundValue::Integer:
+    return signature;
+}
+
+void InputMessage::buildMetadata(IMessageMetadata* described, const std::vector<BoundValue>& values,
+                                 const std::vector<unsigned>& lengths)
+{
+    fb::Status st;
+    fb::Ref<IMetadataBuilder> builder(described->getBuilder(st.get()));
+    for (unsigned i = 0; i < values.size(); ++i) {
+        const unsigned describedType = described->getType(st.get(), i) & ~1u;
+        auto set = [&](unsigned type, unsigned length) {
+            builder->setType(st.get(), i, type | 1);
+            builder->setLength(st.get(), i, length);
+            builder->setScale(st.get(), i, 0);
+            builder->setSubType(st.get(), i, 0);
+        };
+        switch (values[i].kind) {
+        case BoundValue::Null:
+            builder->setType(st.get(), i, describedType | 1);
+            break;
+        case BoundValue::Text:
+            set(SQL_VARYING, lengths[i]);
+            builder->setCharSet(st.get(), i, isTextType(describedType) ? described->getCharSet(st.get(), i) : 0);
+            break;
+        case BoundValue::Integer:
+            set(SQL_INT64, 8);
+            break;
+        case BoundValue::Boolean:
+            if (describedType == SQL_BOOLEAN)
+                set(SQL_BOOLEAN, 1);
+            else
                 set(SQL_INT64, 8);
-                break;
-            case BoundValue::Boolean:
-                if (describedType == SQL_BOOLEAN)
-                    set(SQL_BOOLEAN, 1);
-                else
-                    set(SQL_INT64, 8);
-                break;
-            case BoundValue::Double:
-                set(SQL_DOUBLE, 8);
-                break;
-            case BoundValue::Date:
-                set(SQL_TYPE_DATE, 4);
-                break;
-            case BoundValue::Time:
-                set(SQL_TYPE_TIME, 4);
-                break;
-            case BoundValue::Timestamp:
-                set(SQL_TIMESTAMP, 8);
-                break;
-            }
+            break;
+        case BoundValue::Double:
+            set(SQL_DOUBLE, 8);
+            break;
+        case BoundValue::Date:
+            set(SQL_TYPE_DATE, 4);
+            break;
+        case BoundValue::Time:
+            set(SQL_TYPE_TIME, 4);
+            break;
+        case BoundValue::Timestamp:
+            set(SQL_TIMESTAMP, 8);
+            break;
         }
-        m_metadata.reset(builder->getMetadata(&st));
-        m_signature = signature;
-        m_described = described;
     }
-    m_buffer.assign(m_metadata->getMessageLength(&st), 0);
+    m_metadata.reset(builder->getMetadata(st.get()));
+}
+
+void InputMessage::fillBuffer(const std::vector<BoundValue>& values)
+{
+    fb::Status st;
+    m_buffer.assign(m_metadata->getMessageLength(st.get()), 0);
     unsigned char* buf = m_buffer.data();
-    for (unsigned i = 0; i < n; ++i) {
+    for (unsigned i = 0; i < values.size(); ++i) {
         const BoundValue& v = values[i];
-        auto* nullFlag = reinterpret_cast<short*>(buf + m_metadata->getNullOffset(&st, i));
-        unsigned char* p = buf + m_metadata->getOffset(&st, i);
+        auto* nullFlag = reinterpret_cast<short*>(buf + m_metadata->getNullOffset(st.get(), i));
+        unsigned char* p = buf + m_metadata->getOffset(st.get(), i);
         *nullFlag = v.kind == BoundValue::Null ? -1 : 0;
         switch (v.kind) {
         case BoundValue::Null:
@@ -191,7 +213,7 @@ void InputMessage::bind(IMessageMetadata* described, const std::vector<BoundValu
             std::memcpy(p, &v.integer, sizeof v.integer);
             break;
         case BoundValue::Boolean:
-            if ((m_metadata->getType(&st, i) & ~1u) == SQL_BOOLEAN)
+            if ((m_metadata->getType(st.get(), i) & ~1u) == SQL_BOOLEAN)
                 *p = v.integer ? 1 : 0;
             else
                 std::memcpy(p, &v.integer, sizeof v.integer);

@@ -42,6 +42,14 @@ public:
     unsigned char* buffer() { return m_buffer.data(); }
 
 private:
+    // The layout's key: each value's kind and, for text, the length it is
+    // sent with (into lengths); a statement whose key is unchanged keeps its metadata.
+    static QByteArray signatureOf(Firebird::IMessageMetadata* described, const std::vector<BoundValue>& values,
+                                  std::vector<unsigned>& lengths);
+    void buildMetadata(Firebird::IMessageMetadata* described, const std::vector<BoundValue>& values,
+                       const std::vector<unsigned>& lengths);
+    void fillBuffer(const std::vector<BoundValue>& values);
+
     fb::Ref<Firebird::IMessageMetadata> m_metadata;
     Firebird::IMessageMetadata* m_described = nullptr;
     QByteArray m_signature;

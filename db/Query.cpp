@@ -187,12 +187,12 @@ struct Query::Private
         releaseStatement();
         fb::Status st;
         IAttachment* a = conn->attachment();
-        statement.reset(a->prepare(&st, transaction, unsigned(text.size()), text.constData(), SQL_DIALECT_V6,
+        statement.reset(a->prepare(st.get(), transaction, unsigned(text.size()), text.constData(), SQL_DIALECT_V6,
                                    IStatement::PREPARE_PREFETCH_METADATA));
-        statementType = statement->getType(&st);
-        inMeta.reset(statement->getInputMetadata(&st));
-        outMeta.reset(statement->getOutputMetadata(&st));
-        outBuffer.assign(outMeta->getMessageLength(&st), 0);
+        statementType = statement->getType(st.get());
+        inMeta.reset(statement->getInputMetadata(st.get()));
+        outMeta.reset(statement->getOutputMetadata(st.get()));
+        outBuffer.assign(outMeta->getMessageLength(st.get()), 0);
         describe();
         // Recorded last: a statement whose description failed half-way is
         // prepared afresh next time, never run on what was left of it.
@@ -206,27 +206,27 @@ struct Query::Private
             throw Error(QStringLiteral("文の列を読めません（試験のための障害）。"));
         fb::Status st;
         statementColumns.clear();
-        const unsigned n = outMeta->getCount(&st);
+        const unsigned n = outMeta->getCount(st.get());
         QHash<QString, int> seen;
         for (unsigned i = 0; i < n; ++i) {
             ColumnInfo c;
-            c.name = cp932::decode(QByteArrayView(outMeta->getAlias(&st, i)));
+            c.name = cp932::decode(QByteArrayView(outMeta->getAlias(st.get(), i)));
             if (c.name.isEmpty())
-                c.name = cp932::decode(QByteArrayView(outMeta->getField(&st, i)));
+                c.name = cp932::decode(QByteArrayView(outMeta->getField(st.get(), i)));
             // A name that occurs twice gets a suffix, as grids expect.
             const QString key = c.name.toUpper();
             if (const int count = seen.value(key); count > 0)
                 c.name += QStringLiteral("_%1").arg(count);
             seen[key] += 1;
-            c.relation = cp932::decode(QByteArrayView(outMeta->getRelation(&st, i)));
-            c.origin = cp932::decode(QByteArrayView(outMeta->getField(&st, i)));
-            c.type = outMeta->getType(&st, i) & ~1u;
-            c.scale = outMeta->getScale(&st, i);
-            c.length = outMeta->getLength(&st, i);
-            c.charSet = outMeta->getCharSet(&st, i);
-            c.subType = outMeta->getSubType(&st, i);
-            c.offset = outMeta->getOffset(&st, i);
-            c.nullOffset = outMeta->getNullOffset(&st, i);
+            c.relation = cp932::decode(QByteArrayView(outMeta->getRelation(st.get(), i)));
+            c.origin = cp932::decode(QByteArrayView(outMeta->getField(st.get(), i)));
+            c.type = outMeta->getType(st.get(), i) & ~1u;
+            c.scale = outMeta->getScale(st.get(), i);
+            c.length = outMeta->getLength(st.get(), i);
+            c.charSet = outMeta->getCharSet(st.get(), i);
+            c.subType = outMeta->getSubType(st.get(), i);
+            c.offset = outMeta->getOffset(st.get(), i);
+            c.nullOffset = outMeta->getNullOffset(st.get(), i);
             statementColumns.push_back(c);
         }
     }
@@ -343,17 +343,17 @@ struct Query::Private
     QByteArray readBlob(ITransaction* transaction, ISC_QUAD& id)
     {
         fb::Status st;
-        fb::Ref<IBlob> blob(conn->attachment()->openBlob(&st, transaction, &id, 0, nullptr));
+        fb::Ref<IBlob> blob(conn->attachment()->openBlob(st.get(), transaction, &id, 0, nullptr));
         QByteArray content;
         char chunk[16384];
         for (;;) {
             unsigned got = 0;
-            const int r = blob->getSegment(&st, sizeof chunk, chunk, &got);
+            const int r = blob->getSegment(st.get(), sizeof chunk, chunk, &got);
             if (r == IStatus::RESULT_NO_DATA)
                 break;
             content.append(chunk, got);
         }
-        blob->close(&st);
+        blob->close(st.get());
         blob.take();
         return content;
     }
@@ -365,7 +365,7 @@ struct Query::Private
             return false;
         try {
             fb::Status st;
-            if (cursor->fetchNext(&st, outBuffer.data()) == IStatus::RESULT_OK) {
+            if (cursor->fetchNext(st.get(), outBuffer.data()) == IStatus::RESULT_OK) {
                 storeRow(cursorTransaction);
                 return true;
             }
@@ -419,7 +419,7 @@ struct Query::Private
         if (!ownTransaction)
             return;
         fb::Status st;
-        ownTransaction->commit(&st);
+        ownTransaction->commit(st.get());
         ownTransaction.take();
     }
 
@@ -450,7 +450,17 @@ struct Query::Private
         applied.clear();
     }
 
+    // Runs the statement: parsed and encoded, prepared in its transaction
+    // (again on a new attachment after a server restart), then opened as a
+    // select or executed. A failure leaves no result and no open transaction
+    // of its own.
     void run(bool wantRows);
+    QByteArray statementBytes();
+    ITransaction* begin(const QByteArray& text);
+    ITransaction* beginWithReconnect(const QByteArray& text);
+    void runSelect(ITransaction* transaction, bool wantRows);
+    void runExecute(ITransaction* transaction, bool wantRows, bool hasOutput);
+    [[noreturn]] void runFailed(const FbException* error);
 
     const ColumnInfo& column(int index) const
     {
@@ -530,6 +540,43 @@ struct Query::Private
 void Query::Private::run(bool wantRows)
 {
     requireConnection();
+    const QByteArray text = statementBytes();
+    std::vector<BoundValue> values;
+    values.reserve(std::size_t(parsed->names.size()));
+    for (const QString& name : parsed->names)
+        values.push_back(BoundValue::from(params.value(name), name));
+
+    ITransaction* transaction = beginWithReconnect(text);
+    const bool isSelect =
+        statementType == isc_info_sql_stmt_select || statementType == isc_info_sql_stmt_select_for_upd;
+    fb::Status st;
+    const bool hasOutput = outMeta->getCount(st.get()) > 0;
+    if (wantRows && !isSelect && !hasOutput) {
+        finishCursor();
+        throw Error(QStringLiteral("この文は行を返さないため、開けません。"), {}, 0, sqlText());
+    }
+    try {
+        input.bind(inMeta.get(), values);
+        if (isSelect)
+            runSelect(transaction, wantRows);
+        else
+            runExecute(transaction, wantRows, hasOutput);
+    } catch (const FbException& e) {
+        runFailed(&e);
+    } catch (...) {
+        runFailed(nullptr);
+    }
+    if (open) {
+        for (int i = 0; i < int(columns.size()); ++i)
+            columnIndex.insert(columns[std::size_t(i)].name.toUpper(), i);
+        current = rows.size() > 0 ? 0 : -1;
+        eof = rows.size() == 0;
+        bof = true;
+    }
+}
+
+QByteArray Query::Private::statementBytes()
+{
     const ParsedStatement& parsedSql = parsedStatement();
     if (parsedSql.text.trimmed().isEmpty())
         throw Error(QStringLiteral("SQL 文が空です。"));
@@ -540,41 +587,41 @@ void Query::Private::run(bool wantRows)
             throw Error(QStringLiteral("SQL 文: %1").arg(e.message()), {}, 0, sqlText());
         }
     }
-    const QByteArray& text = encodedText;
-    std::vector<BoundValue> values;
-    values.reserve(std::size_t(parsedSql.names.size()));
-    for (const QString& name : parsedSql.names)
-        values.push_back(BoundValue::from(params.value(name), name));
+    return encodedText;
+}
 
-    ITransaction* explicitTransaction = conn->explicitTransaction();
+ITransaction* Query::Private::begin(const QByteArray& text)
+{
+    if (ITransaction* explicitTransaction = conn->explicitTransaction()) {
+        prepare(explicitTransaction, text);
+        return explicitTransaction;
+    }
+    ownTransaction.reset(conn->startOwnTransaction(looksLikeSelect));
+    prepare(ownTransaction.get(), text);
+    if (looksLikeSelect && statementType != isc_info_sql_stmt_select) {
+        // A select that writes (a procedure) needs a transaction that may.
+        fb::Status st;
+        ownTransaction->commit(st.get());
+        ownTransaction.take();
+        ownTransaction.reset(conn->startOwnTransaction(false));
+    }
+    return ownTransaction.get();
+}
 
-    // Phase one: transaction and prepare. Nothing has happened on the server
-    // yet, so after a server restart this can simply be done again.
-    auto begin = [&]() -> ITransaction* {
-        if (explicitTransaction) {
-            prepare(explicitTransaction, text);
-            return explicitTransaction;
-        }
-        ownTransaction.reset(conn->startOwnTransaction(looksLikeSelect));
-        prepare(ownTransaction.get(), text);
-        if (looksLikeSelect && statementType != isc_info_sql_stmt_select) {
-            fb::Status st;
-            ownTransaction->commit(&st);
-            ownTransaction.take();
-            ownTransaction.reset(conn->startOwnTransaction(false));
-        }
-        return ownTransaction.get();
-    };
-    ITransaction* transaction = nullptr;
+ITransaction* Query::Private::beginWithReconnect(const QByteArray& text)
+{
+    // Nothing has happened on the server yet, so after a server restart this
+    // is simply done again on a new attachment; not inside the caller's
+    // transaction, which went with the old one.
+    const bool inExplicitTransaction = conn->explicitTransaction() != nullptr;
     try {
         try {
-            transaction = begin();
+            return begin(text);
         } catch (const FbException& e) {
-            const Error error = fb::toError(e.getStatus(), sqlText());
-            if (!error.isConnectionLost() || explicitTransaction)
+            if (!fb::toError(e.getStatus(), sqlText()).isConnectionLost() || inExplicitTransaction)
                 throw;
             conn->dropLostAttachment();
-            transaction = begin();
+            return begin(text);
         }
     } catch (const FbException& e) {
         rollbackOwn();
@@ -583,66 +630,51 @@ void Query::Private::run(bool wantRows)
         rollbackOwn();
         throw;
     }
+}
 
-    const bool isSelect =
-        statementType == isc_info_sql_stmt_select || statementType == isc_info_sql_stmt_select_for_upd;
+void Query::Private::runSelect(ITransaction* transaction, bool wantRows)
+{
     fb::Status st;
-    const bool hasOutput = outMeta->getCount(&st) > 0;
-    if (wantRows && !isSelect && !hasOutput) {
+    cursor.reset(statement->openCursor(st.get(), transaction, input.metadata(), input.buffer(), outMeta.get(), 0));
+    cursorTransaction = transaction;
+    rowsAffected = 0;
+    rowsAffectedKnown = true;
+    if (wantRows) {
+        columns = statementColumns;
+        open = true;
+        fetch(kFirstBatch);
+    } else {
         finishCursor();
-        throw Error(QStringLiteral("この文は行を返さないため、開けません。"), {}, 0, sqlText());
     }
+}
 
-    // Phase two: run it.
-    try {
-        input.bind(inMeta.get(), values);
-        if (isSelect) {
-            cursor.reset(statement->openCursor(&st, transaction, input.metadata(), input.buffer(), outMeta.get(), 0));
-            cursorTransaction = transaction;
-            rowsAffected = 0;
-            rowsAffectedKnown = true;
-            if (wantRows) {
-                columns = statementColumns;
-                open = true;
-                fetch(kFirstBatch);
-            } else {
-                finishCursor();
-            }
-        } else {
-            statement->execute(&st, transaction, input.metadata(), input.buffer(), hasOutput ? outMeta.get() : nullptr,
-                               hasOutput ? outBuffer.data() : nullptr);
-            rowsAffectedKnown = false;
-            if (wantRows) {
-                columns = statementColumns;
-                open = true;
-                storeRow(transaction);
-            }
-            commitOwn();
-        }
-    } catch (const FbException& e) {
-        const Error error = fb::toError(e.getStatus(), sqlText());
-        if (error.isConnectionLost())
-            abandonCursor();
-        else
-            rollbackOwn();
-        open = false;
-        rows.clear();
-        columns.clear();
-        fail(e);
-    } catch (...) {
+void Query::Private::runExecute(ITransaction* transaction, bool wantRows, bool hasOutput)
+{
+    fb::Status st;
+    statement->execute(st.get(), transaction, input.metadata(), input.buffer(), hasOutput ? outMeta.get() : nullptr,
+                       hasOutput ? outBuffer.data() : nullptr);
+    rowsAffectedKnown = false;
+    if (wantRows) {
+        columns = statementColumns;
+        open = true;
+        storeRow(transaction);
+    }
+    commitOwn();
+}
+
+void Query::Private::runFailed(const FbException* error)
+{
+    // A lost attachment took its transaction with it; anything else is undone.
+    if (error && fb::toError(error->getStatus(), sqlText()).isConnectionLost())
+        abandonCursor();
+    else
         rollbackOwn();
-        open = false;
-        rows.clear();
-        columns.clear();
-        throw;
-    }
-    if (open) {
-        for (int i = 0; i < int(columns.size()); ++i)
-            columnIndex.insert(columns[std::size_t(i)].name.toUpper(), i);
-        current = rows.size() > 0 ? 0 : -1;
-        eof = rows.size() == 0;
-        bof = true;
-    }
+    open = false;
+    rows.clear();
+    columns.clear();
+    if (error)
+        fail(*error);
+    throw; // called from a handler: rethrows the exception being handled
 }
 
 void faults::failNextDescribe()
@@ -776,7 +808,7 @@ int Query::rowsAffected() const
     if (!d->rowsAffectedKnown && d->statement) {
         try {
             fb::Status st;
-            d->rowsAffected = int(d->statement->getAffectedRecords(&st));
+            d->rowsAffected = int(d->statement->getAffectedRecords(st.get()));
         } catch (const FbException& e) {
             throw fb::toError(e.getStatus(), sqlText());
         }

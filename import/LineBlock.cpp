@@ -1,5 +1,6 @@
 #include "import/LineBlock.h"
 
+#include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
@@ -13,12 +14,6 @@
 
 namespace {
 
-// The server takes a message of at most 64 KB, and a statement may open at
-// most 255 contexts (every INSERT, UPDATE or DELETE in it is one).
-constexpr int kMessageBudget = 60000;
-constexpr int kTextBudget = 60000;
-constexpr int kContextBudget = 250;
-constexpr int kMaxLines = 250;
 // Stands for a line's prefix in the statements of one line.
 constexpr QChar kLineMark = u'\x01';
 
@@ -50,13 +45,6 @@ LineBlock::Limit limitOf(const QString& declaration)
 }
 
 // Bytes a parameter of this declaration takes in a message, at most.
-int messageBytes(const LineBlock::Limit& limit)
-{
-    if (limit.kind == LineBlock::Limit::Text)
-        return limit.length * (limit.inCharacters ? 4 : 1) + 8;
-    return 16;
-}
-
 bool isWholeNumber(const QVariant& v)
 {
     switch (v.typeId()) {
@@ -110,13 +98,11 @@ LineBlock::LineBlock(db::Connection& connection, const QList<Value>& values, con
     int contexts = 0;
     for (auto it = dml.globalMatch(lineStatements); it.hasNext(); it.next())
         ++contexts;
-    int lineBytes = 0;
-    for (const Limit& l : m_limits)
-        lineBytes += messageBytes(l);
-    const int lineText = int(blockText(2).size() - blockText(1).size());
-    const int fit = std::min({kMessageBudget / std::max(1, lineBytes), kTextBudget / std::max(1, lineText),
-                              kContextBudget / std::max(1, contexts), kMaxLines});
-    m_linesPerBlock = std::max(1, maxLines > 0 ? std::min(maxLines, fit) : fit);
+    QStringList declarations;
+    for (const Value& v : values)
+        declarations << v.declaration;
+    const int fit = db::BlockRows(declarations, int(blockText(2).size() - blockText(1).size()), contexts);
+    m_linesPerBlock = maxLines > 0 ? std::min(maxLines, fit) : fit;
 }
 
 LineBlock::~LineBlock() = default;
