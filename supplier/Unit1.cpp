@@ -1,6 +1,7 @@
 #include "supplier/Unit1.h"
 
 #include "db/Error.h"
+#include "dialogs/DropDownBox.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
 #include "dialogs/Forms.h"
 #include "dialogs/keisan_in.h"
@@ -22,7 +23,6 @@
 #include "suite/SuiteLink.h"
 #include "suite/Unit2.h"
 #include "suite/Workstation.h"
-#include "supplier/DropDownBox.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
 
@@ -184,6 +184,82 @@ void applyDateRules(QLineEdit* box)
     }
 }
 
+
+// Design geometry of the field panel: label and box columns.
+constexpr int kLeftLabelX = 8, kLeftEditX = 108;
+constexpr int kRightLabelX = 500, kRightEditX = 578;
+constexpr int kSecondLabelX = 792, kSecondEditX = 870;
+
+// Makes the controls of the main screen's field panel in the design's faces
+// and sizes; each gets its object name.
+class FieldMaker
+{
+public:
+    explicit FieldMaker(QWidget* panel) : m_panel(panel) {}
+
+    QLabel* label(const QString& text, int x, int y, int w, const char* name = nullptr) const
+    {
+        auto* l = new QLabel(text, m_panel);
+        l->setObjectName(name ? QLatin1String(name) : QStringLiteral("lbl_%1_%2").arg(x).arg(y));
+        l->setFont(mincho(19));
+        l->setGeometry(x, y, w, kEditHeight);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        return l;
+    }
+
+    // A blue note beside a field.
+    QLabel* hint(const QString& text, int x, int y, int w) const
+    {
+        QLabel* l = label(text, x, y, w);
+        l->setFont(mincho(16));
+        l->setStyleSheet(QStringLiteral("color: blue;"));
+        return l;
+    }
+
+    QLineEdit* edit(const char* name, int x, int y, int w, Ime ime,
+                    Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) const
+    {
+        auto* e = new QLineEdit(m_panel);
+        e->setObjectName(QLatin1String(name));
+        e->setFont(mincho(19));
+        e->setGeometry(x, y, w, kEditHeight);
+        e->setAlignment(align);
+        setIme(e, ime);
+        return e;
+    }
+
+    QLineEdit* readOnlyBox(const char* name, int x, int y, int w, int maxLength) const
+    {
+        QLineEdit* e = edit(name, x, y, w, Ime::Off, Qt::AlignCenter);
+        e->setReadOnly(true);
+        e->setMaxLength(maxLength);
+        setBaseColour(e, QApplication::palette().color(QPalette::Button)); // button face
+        return e;
+    }
+
+    DropDownBox* combo(const char* name, int x, int y, int w) const
+    {
+        auto* c = new DropDownBox(m_panel);
+        c->setObjectName(QLatin1String(name));
+        c->setFont(mincho(19));
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        LimitTyping(c->lineEdit(), 10); // names set by a lookup show whole
+        c->setGeometry(x, y, w, kEditHeight);
+        return c;
+    }
+
+    // A code box on field row r.
+    QLineEdit* codeField(const char* name, int x, int r, int maxLength, Qt::Alignment align) const
+    {
+        QLineEdit* e = edit(name, x, row(r), 44, Ime::Off, align);
+        e->setMaxLength(maxLength);
+        return e;
+    }
+
+private:
+    QWidget* m_panel;
+};
 } // namespace
 
 void CreateForms(TForm1& mainScreen, TDM2& data)
@@ -330,193 +406,178 @@ void TForm1::buildFields()
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(0, 80, 1079, 518);
+    buildNameFields();
+    buildBankFields();
+    buildCodeFields();
+    buildRateFields();
+    buildPanelTools();
+}
 
-    auto label = [this](const QString& text, int x, int y, int w, const char* name = nullptr) {
-        auto* l = new QLabel(text, Panel1);
-        l->setObjectName(name ? QLatin1String(name) : QStringLiteral("lbl_%1_%2").arg(x).arg(y));
-        l->setFont(mincho(19));
-        l->setGeometry(x, y, w, kEditHeight);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        return l;
-    };
-    auto hint = [&](const QString& text, int x, int y, int w) {
-        QLabel* l = label(text, x, y, w);
-        l->setFont(mincho(16));
-        l->setStyleSheet(QStringLiteral("color: blue;"));
-        return l;
-    };
-    auto edit = [this](const char* name, int x, int y, int w, Ime ime,
-                       Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter) {
-        auto* e = new QLineEdit(Panel1);
-        e->setObjectName(QLatin1String(name));
-        e->setFont(mincho(19));
-        e->setGeometry(x, y, w, kEditHeight);
-        e->setAlignment(align);
-        setIme(e, ime);
-        return e;
-    };
-    auto readOnlyBox = [&](const char* name, int x, int y, int w, int maxLength) {
-        QLineEdit* e = edit(name, x, y, w, Ime::Off, Qt::AlignCenter);
-        e->setReadOnly(true);
-        e->setMaxLength(maxLength);
-        setBaseColour(e, QApplication::palette().color(QPalette::Button)); // button face
-        return e;
-    };
-    auto combo = [this](const char* name, int x, int y, int w) {
-        auto* c = new DropDownBox(Panel1);
-        c->setObjectName(QLatin1String(name));
-        c->setFont(mincho(19));
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        LimitTyping(c->lineEdit(), 10); // names set by a lookup show whole
-        c->setGeometry(x, y, w, kEditHeight);
-        return c;
-    };
+// Left: code, dates, names, contacts and address.
+void TForm1::buildNameFields()
+{
+    FieldMaker make(Panel1);
     const Qt::Alignment centred = Qt::AlignCenter;
-    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-
-    // Left: code, names, contacts and address.
-    constexpr int lx = 8, ex = 108;
-    label(QStringLiteral("仕入先CD"), lx, row(0), 96);
-    BAN_01 = readOnlyBox("BAN_01", ex, row(0), 90, 32767);
+    constexpr int lx = kLeftLabelX, ex = kLeftEditX;
+    make.label(QStringLiteral("仕入先CD"), lx, row(0), 96);
+    BAN_01 = make.readOnlyBox("BAN_01", ex, row(0), 90, 32767);
     BAN_01->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    label(QStringLiteral("登録日"), 230, row(0), 64);
-    NEN05 = readOnlyBox("NEN05", 296, row(0), 56, 4);
-    label(QStringLiteral("年"), 354, row(0), 20);
-    TUKI05 = readOnlyBox("TUKI05", 376, row(0), 36, 2);
-    label(QStringLiteral("月"), 414, row(0), 20);
-    HI05 = readOnlyBox("HI05", 436, row(0), 36, 2);
-    label(QStringLiteral("日"), 474, row(0), 20);
-    label(QStringLiteral("修正日"), 520, row(0), 64);
-    NEN06 = readOnlyBox("NEN06", 586, row(0), 56, 4);
-    label(QStringLiteral("年"), 644, row(0), 20);
-    TUKI06 = readOnlyBox("TUKI06", 666, row(0), 36, 2);
-    label(QStringLiteral("月"), 704, row(0), 20);
-    HI06 = readOnlyBox("HI06", 726, row(0), 36, 2);
-    label(QStringLiteral("日"), 764, row(0), 20);
+    make.label(QStringLiteral("登録日"), 230, row(0), 64);
+    NEN05 = make.readOnlyBox("NEN05", 296, row(0), 56, 4);
+    make.label(QStringLiteral("年"), 354, row(0), 20);
+    TUKI05 = make.readOnlyBox("TUKI05", 376, row(0), 36, 2);
+    make.label(QStringLiteral("月"), 414, row(0), 20);
+    HI05 = make.readOnlyBox("HI05", 436, row(0), 36, 2);
+    make.label(QStringLiteral("日"), 474, row(0), 20);
+    make.label(QStringLiteral("修正日"), 520, row(0), 64);
+    NEN06 = make.readOnlyBox("NEN06", 586, row(0), 56, 4);
+    make.label(QStringLiteral("年"), 644, row(0), 20);
+    TUKI06 = make.readOnlyBox("TUKI06", 666, row(0), 36, 2);
+    make.label(QStringLiteral("月"), 704, row(0), 20);
+    HI06 = make.readOnlyBox("HI06", 726, row(0), 36, 2);
+    make.label(QStringLiteral("日"), 764, row(0), 20);
 
-    label(QStringLiteral("検索ｷｰ"), lx, row(1), 96);
-    ED_01 = edit("ED_01", ex, row(1), 250, Ime::Katakana);
-    label(QStringLiteral("仕入先名"), lx, row(2), 96);
-    ED_02_1 = edit("ED_02_1", ex, row(2), 380, Ime::Hiragana);
-    ED_02_2 = edit("ED_02_2", ex, row(3), 380, Ime::Hiragana);
-    label(QStringLiteral("略称"), lx, row(4), 96);
-    E_RYAKU = edit("E_RYAKU", ex, row(4), 380, Ime::Hiragana);
-    label(QStringLiteral("代表者名"), lx, row(5), 96);
-    ED_03 = edit("ED_03", ex, row(5), 250, Ime::Hiragana);
-    label(QStringLiteral("担当部署"), lx, row(6), 96);
-    ED_04 = edit("ED_04", ex, row(6), 250, Ime::Hiragana);
-    label(QStringLiteral("担当者名"), lx, row(7), 96);
-    ED_05 = edit("ED_05", ex, row(7), 250, Ime::Hiragana);
-    label(QStringLiteral("電話番号"), lx, row(8), 96);
-    ED_06 = edit("ED_06", ex, row(8), 150, Ime::Off);
-    label(QStringLiteral("FAX番号"), 264, row(8), 76);
-    ED_07 = edit("ED_07", 338, row(8), 150, Ime::Off);
-    label(QStringLiteral("郵便番号"), lx, row(9), 96);
-    ED_08 = edit("ED_08", ex, row(9), 110, Ime::Off);
-    label(QStringLiteral("住所１"), lx, row(10), 96);
-    ED_09 = edit("ED_09", ex, row(10), 380, Ime::Hiragana);
-    label(QStringLiteral("住所２"), lx, row(11), 96);
-    ED_10 = edit("ED_10", ex, row(11), 380, Ime::Hiragana);
-    label(QStringLiteral("携帯電話"), lx, row(12), 96);
-    ED_12 = edit("ED_12", ex, row(12), 160, Ime::Off);
-    label(QStringLiteral("備考"), lx, row(13), 96);
-    ED_13 = edit("ED_13", ex, row(13), 380, Ime::Hiragana);
-    label(QStringLiteral("ｲﾝﾎﾞｲｽ番号"), lx, row(14), 96);
-    E_INBOICE = edit("E_INBOICE", ex, row(14), 170, Ime::Closed, centred);
+    make.label(QStringLiteral("検索ｷｰ"), lx, row(1), 96);
+    ED_01 = make.edit("ED_01", ex, row(1), 250, Ime::Katakana);
+    make.label(QStringLiteral("仕入先名"), lx, row(2), 96);
+    ED_02_1 = make.edit("ED_02_1", ex, row(2), 380, Ime::Hiragana);
+    ED_02_2 = make.edit("ED_02_2", ex, row(3), 380, Ime::Hiragana);
+    make.label(QStringLiteral("略称"), lx, row(4), 96);
+    E_RYAKU = make.edit("E_RYAKU", ex, row(4), 380, Ime::Hiragana);
+    make.label(QStringLiteral("代表者名"), lx, row(5), 96);
+    ED_03 = make.edit("ED_03", ex, row(5), 250, Ime::Hiragana);
+    make.label(QStringLiteral("担当部署"), lx, row(6), 96);
+    ED_04 = make.edit("ED_04", ex, row(6), 250, Ime::Hiragana);
+    make.label(QStringLiteral("担当者名"), lx, row(7), 96);
+    ED_05 = make.edit("ED_05", ex, row(7), 250, Ime::Hiragana);
+    make.label(QStringLiteral("電話番号"), lx, row(8), 96);
+    ED_06 = make.edit("ED_06", ex, row(8), 150, Ime::Off);
+    make.label(QStringLiteral("FAX番号"), 264, row(8), 76);
+    ED_07 = make.edit("ED_07", 338, row(8), 150, Ime::Off);
+    make.label(QStringLiteral("郵便番号"), lx, row(9), 96);
+    ED_08 = make.edit("ED_08", ex, row(9), 110, Ime::Off);
+    make.label(QStringLiteral("住所１"), lx, row(10), 96);
+    ED_09 = make.edit("ED_09", ex, row(10), 380, Ime::Hiragana);
+    make.label(QStringLiteral("住所２"), lx, row(11), 96);
+    ED_10 = make.edit("ED_10", ex, row(11), 380, Ime::Hiragana);
+    make.label(QStringLiteral("携帯電話"), lx, row(12), 96);
+    ED_12 = make.edit("ED_12", ex, row(12), 160, Ime::Off);
+    make.label(QStringLiteral("備考"), lx, row(13), 96);
+    ED_13 = make.edit("ED_13", ex, row(13), 380, Ime::Hiragana);
+    make.label(QStringLiteral("ｲﾝﾎﾞｲｽ番号"), lx, row(14), 96);
+    E_INBOICE = make.edit("E_INBOICE", ex, row(14), 170, Ime::Closed, centred);
     CheckBox1 = new QCheckBox(QStringLiteral("インボイス未登録業者"), Panel1);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setFont(mincho(19));
     CheckBox1->setGeometry(292, row(14), 220, kEditHeight);
-    label(QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽ"), lx, row(15), 96);
-    E_MAILE = edit("E_MAILE", ex, row(15), 935, Ime::Off);
+    make.label(QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽ"), lx, row(15), 96);
+    E_MAILE = make.edit("E_MAILE", ex, row(15), 935, Ime::Off);
+}
 
-    // Right: bank account, fees, days and the coded fields.
-    constexpr int rx = 500, rex = 578;
-    label(QStringLiteral("銀行ＣＤ"), rx, row(1), 76);
-    E_CD_1 = edit("E_CD_1", rex, row(1), 60, Ime::Off);
+// Right: bank account, fees and days.
+void TForm1::buildBankFields()
+{
+    FieldMaker make(Panel1);
+    const Qt::Alignment centred = Qt::AlignCenter;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr int rx = kRightLabelX, rex = kRightEditX;
+    make.label(QStringLiteral("銀行ＣＤ"), rx, row(1), 76);
+    E_CD_1 = make.edit("E_CD_1", rex, row(1), 60, Ime::Off);
     E_CD_1->setMaxLength(8);
     E_CD_1->setToolTip(QStringLiteral("銀行名は、半角カタカナで検索できます。"));
-    label(QStringLiteral("銀行名"), 644, row(1), 56);
-    E_GINKOU_1 = edit("E_GINKOU_1", 702, row(1), 341, Ime::Hiragana);
-    label(QStringLiteral("支店ＣＤ"), rx, row(2), 76);
-    E_CD_2 = edit("E_CD_2", rex, row(2), 60, Ime::Off);
+    make.label(QStringLiteral("銀行名"), 644, row(1), 56);
+    E_GINKOU_1 = make.edit("E_GINKOU_1", 702, row(1), 341, Ime::Hiragana);
+    make.label(QStringLiteral("支店ＣＤ"), rx, row(2), 76);
+    E_CD_2 = make.edit("E_CD_2", rex, row(2), 60, Ime::Off);
     E_CD_2->setMaxLength(8);
     E_CD_2->setToolTip(QStringLiteral("支店名は、半角カタカナで検索できます。"));
-    label(QStringLiteral("支店名"), 644, row(2), 56);
-    E_GINKOU_2 = edit("E_GINKOU_2", 702, row(2), 341, Ime::Hiragana);
-    label(QStringLiteral("口座種別"), rx, row(3), 76);
-    E_CD_3 = edit("E_CD_3", rex, row(3), 30, Ime::Off, centred);
+    make.label(QStringLiteral("支店名"), 644, row(2), 56);
+    E_GINKOU_2 = make.edit("E_GINKOU_2", 702, row(2), 341, Ime::Hiragana);
+    make.label(QStringLiteral("口座種別"), rx, row(3), 76);
+    E_CD_3 = make.edit("E_CD_3", rex, row(3), 30, Ime::Off, centred);
     E_CD_3->setMaxLength(1);
-    label(QStringLiteral("１；普通預金 ２；当座預金"), 616, row(3), 300);
-    label(QStringLiteral("口座番号"), rx, row(4), 76);
-    E_GINKOU_3 = edit("E_GINKOU_3", rex, row(4), 150, Ime::Closed);
-    label(QStringLiteral("口座名義"), rx, row(5), 76);
-    E_GINKOU_4 = edit("E_GINKOU_4", rex, row(5), 465, Ime::Katakana);
+    make.label(QStringLiteral("１；普通預金 ２；当座預金"), 616, row(3), 300);
+    make.label(QStringLiteral("口座番号"), rx, row(4), 76);
+    E_GINKOU_3 = make.edit("E_GINKOU_3", rex, row(4), 150, Ime::Closed);
+    make.label(QStringLiteral("口座名義"), rx, row(5), 76);
+    E_GINKOU_4 = make.edit("E_GINKOU_4", rex, row(5), 465, Ime::Katakana);
 
     constexpr int fx = rex + 22; // the fee boxes, under their column heads
-    label(QStringLiteral("1万未満"), fx, row(6) + 6, 90)->setAlignment(centred);
-    label(QStringLiteral("3万未満"), fx + 94, row(6) + 6, 90)->setAlignment(centred);
-    label(QStringLiteral("3万以上"), fx + 188, row(6) + 6, 90)->setAlignment(centred);
-    label(QStringLiteral("振込手数料"), rx, row(7), 100);
-    BAN_18 = edit("BAN_18", fx, row(7), 90, Ime::Off, right);
-    BAN_16 = edit("BAN_16", fx + 94, row(7), 90, Ime::Off, right);
-    BAN_17 = edit("BAN_17", fx + 188, row(7), 90, Ime::Off, right);
-    hint(QStringLiteral("←税込み"), fx + 284, row(7), 80);
+    make.label(QStringLiteral("1万未満"), fx, row(6) + 6, 90)->setAlignment(centred);
+    make.label(QStringLiteral("3万未満"), fx + 94, row(6) + 6, 90)->setAlignment(centred);
+    make.label(QStringLiteral("3万以上"), fx + 188, row(6) + 6, 90)->setAlignment(centred);
+    make.label(QStringLiteral("振込手数料"), rx, row(7), 100);
+    BAN_18 = make.edit("BAN_18", fx, row(7), 90, Ime::Off, right);
+    BAN_16 = make.edit("BAN_16", fx + 94, row(7), 90, Ime::Off, right);
+    BAN_17 = make.edit("BAN_17", fx + 188, row(7), 90, Ime::Off, right);
+    make.hint(QStringLiteral("←税込み"), fx + 284, row(7), 80);
 
-    label(QStringLiteral("締 め 日"), rx, row(8), 76);
-    BAN_08 = edit("BAN_08", rex, row(8), 44, Ime::Off, centred);
-    hint(QStringLiteral("締め日は、末締めならば３１を入力します。"), rex + 50, row(8), 420);
-    label(QStringLiteral("支 払 日"), rx, row(9), 76);
-    BAN_09 = edit("BAN_09", rex, row(9), 44, Ime::Off, centred);
-    hint(QStringLiteral("支払日は、日付＋翌月なら100翌々月なら＋200"), rex + 50, row(9), 420);
+    make.label(QStringLiteral("締 め 日"), rx, row(8), 76);
+    BAN_08 = make.edit("BAN_08", rex, row(8), 44, Ime::Off, centred);
+    make.hint(QStringLiteral("締め日は、末締めならば３１を入力します。"), rex + 50, row(8), 420);
+    make.label(QStringLiteral("支 払 日"), rx, row(9), 76);
+    BAN_09 = make.edit("BAN_09", rex, row(9), 44, Ime::Off, centred);
+    make.hint(QStringLiteral("支払日は、日付＋翌月なら100翌々月なら＋200"), rex + 50, row(9), 420);
+}
 
-    auto codeField = [&](const char* name, int x, int r, int maxLength, Qt::Alignment align) {
-        QLineEdit* e = edit(name, x, row(r), 44, Ime::Off, align);
-        e->setMaxLength(maxLength);
-        return e;
-    };
-    constexpr int cx2 = 792, cex2 = 870;
-    label(QStringLiteral("税区分"), rx, row(10), 76);
-    BAN_10 = codeField("BAN_10", rex, 10, 1, centred);
-    C_BOX_10 = combo("C_BOX_10", rex + 46, row(10), 145);
-    Label18 = label(QStringLiteral("科目"), rx, row(11), 76, "Label18");
-    BAN_12 = codeField("BAN_12", rex, 11, 3, centred);
-    C_BOX_12 = combo("C_BOX_12", rex + 46, row(11), 145);
-    label(QStringLiteral("支払区分"), rx, row(12), 76);
-    BAN_14 = codeField("BAN_14", rex, 12, 1, centred);
-    C_BOX_14 = combo("C_BOX_14", rex + 46, row(12), 145);
-    Label20 = label(QStringLiteral("工種"), rx, row(13), 76, "Label20");
-    BAN_13 = codeField("BAN_13", rex, 13, 4, right);
-    C_BOX_13 = combo("C_BOX_13", rex + 46, row(13), 161);
-    label(QStringLiteral("金額計算"), cx2, row(10), 76);
-    BAN_21 = codeField("BAN_21", cex2, 10, 1, centred);
-    C_BOX_21 = combo("C_BOX_21", cex2 + 46, row(10), 145);
-    label(QStringLiteral("税端数"), cx2, row(11), 76);
-    BAN_11 = codeField("BAN_11", cex2, 11, 1, right);
-    C_BOX_11 = combo("C_BOX_11", cex2 + 46, row(11), 156);
-    label(QStringLiteral("請求区分"), cx2, row(12), 76);
-    BAN_20 = codeField("BAN_20", cex2, 12, 1, right);
-    C_BOX_20 = combo("C_BOX_20", cex2 + 46, row(12), 137);
-    label(QStringLiteral("業者区分"), cx2, row(13), 76);
-    ComboBox1 = combo("ComboBox1", cex2, row(13), 145);
+// Right, lower: the coded fields with their name drop-downs.
+void TForm1::buildCodeFields()
+{
+    FieldMaker make(Panel1);
+    const Qt::Alignment centred = Qt::AlignCenter;
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr int rx = kRightLabelX, rex = kRightEditX, cx2 = kSecondLabelX, cex2 = kSecondEditX;
+    make.label(QStringLiteral("税区分"), rx, row(10), 76);
+    BAN_10 = make.codeField("BAN_10", rex, 10, 1, centred);
+    C_BOX_10 = make.combo("C_BOX_10", rex + 46, row(10), 145);
+    Label18 = make.label(QStringLiteral("科目"), rx, row(11), 76, "Label18");
+    BAN_12 = make.codeField("BAN_12", rex, 11, 3, centred);
+    C_BOX_12 = make.combo("C_BOX_12", rex + 46, row(11), 145);
+    make.label(QStringLiteral("支払区分"), rx, row(12), 76);
+    BAN_14 = make.codeField("BAN_14", rex, 12, 1, centred);
+    C_BOX_14 = make.combo("C_BOX_14", rex + 46, row(12), 145);
+    Label20 = make.label(QStringLiteral("工種"), rx, row(13), 76, "Label20");
+    BAN_13 = make.codeField("BAN_13", rex, 13, 4, right);
+    C_BOX_13 = make.combo("C_BOX_13", rex + 46, row(13), 161);
+    make.label(QStringLiteral("金額計算"), cx2, row(10), 76);
+    BAN_21 = make.codeField("BAN_21", cex2, 10, 1, centred);
+    C_BOX_21 = make.combo("C_BOX_21", cex2 + 46, row(10), 145);
+    make.label(QStringLiteral("税端数"), cx2, row(11), 76);
+    BAN_11 = make.codeField("BAN_11", cex2, 11, 1, right);
+    C_BOX_11 = make.combo("C_BOX_11", cex2 + 46, row(11), 156);
+    make.label(QStringLiteral("請求区分"), cx2, row(12), 76);
+    BAN_20 = make.codeField("BAN_20", cex2, 12, 1, right);
+    C_BOX_20 = make.combo("C_BOX_20", cex2 + 46, row(12), 137);
+    make.label(QStringLiteral("業者区分"), cx2, row(13), 76);
+    ComboBox1 = make.combo("ComboBox1", cex2, row(13), 145);
     ComboBox1->addItems({QStringLiteral("法人・団体"), QStringLiteral("個人")});
     ComboBox1->setCurrentIndex(0);
     setIme(ComboBox1, Ime::Closed);
+}
 
-    label(QStringLiteral("協力費"), rx, row(14), 76);
-    ED_11 = edit("ED_11", rex, row(14), 60, Ime::Off, right);
-    label(QStringLiteral("％"), rex + 62, row(14), 24);
-    label(QStringLiteral("手形"), rex + 100, row(14), 44);
-    BAN_15 = edit("BAN_15", rex + 146, row(14), 60, Ime::Off, right);
-    label(QStringLiteral("％"), rex + 208, row(14), 24);
+// The rates under the coded fields.
+void TForm1::buildRateFields()
+{
+    FieldMaker make(Panel1);
+    const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    constexpr int rx = kRightLabelX, rex = kRightEditX;
+    make.label(QStringLiteral("協力費"), rx, row(14), 76);
+    ED_11 = make.edit("ED_11", rex, row(14), 60, Ime::Off, right);
+    make.label(QStringLiteral("％"), rex + 62, row(14), 24);
+    make.label(QStringLiteral("手形"), rex + 100, row(14), 44);
+    BAN_15 = make.edit("BAN_15", rex + 146, row(14), 60, Ime::Off, right);
+    make.label(QStringLiteral("％"), rex + 208, row(14), 24);
     // The discount rate is shown in one customer's installation only.
-    Label36 = label(QStringLiteral("歩引"), rex + 246, row(14), 44, "Label36");
-    ED_14 = edit("ED_14", rex + 292, row(14), 60, Ime::Off, right);
-    Label37 = label(QStringLiteral("％"), rex + 354, row(14), 24, "Label37");
+    Label36 = make.label(QStringLiteral("歩引"), rex + 246, row(14), 44, "Label36");
+    ED_14 = make.edit("ED_14", rex + 292, row(14), 60, Ime::Off, right);
+    Label37 = make.label(QStringLiteral("％"), rex + 354, row(14), 24, "Label37");
     for (QWidget* w : {static_cast<QWidget*>(Label36), static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label37)})
         w->hide();
+}
 
+// The bank master button, the hidden load button and the measuring label.
+void TForm1::buildPanelTools()
+{
     SpeedButton1 = new QToolButton(Panel1);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setText(QStringLiteral("銀行マスター"));

@@ -199,6 +199,11 @@ protected:
 private:
     void buildCommandBar();
     void buildFields();
+    void buildNameFields();
+    void buildBankFields();
+    void buildCodeFields();
+    void buildRateFields();
+    void buildPanelTools();
     void buildTabOrder();
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void FormKeyUp();
@@ -225,25 +230,26 @@ private:
 
     enum class Trigger { Enter, DoubleClick, DropDown };
     // One coded field: its boxes, its lookups and where its picker opens.
+    // How one coded field looks its code and names up.
     struct CodedField
     {
-        QLineEdit* box;
-        QComboBox* names;
-        QStringList nameSql;  // the name of the code bound as :CODE
-        bool nameByNumber;    // :CODE is the text read as a number, 0 when it is not one
-        QStringList checkSql; // Enter: the check starts with these lines,
-        QString checkWhere;   // then this condition (:CODE) when the box holds a code,
-        bool checkNeedsNumber; // (a number above 0 for these fields)
-        QString checkTail;    // then this order
-        QStringList enterList;
-        QStringList clickList;
-        QStringList fillSql;
-        QStringList pickSql; // the code of a name bound as :NAME
+        QLineEdit* box = nullptr;
+        QComboBox* names = nullptr;
+        QStringList nameSql;        // the name of the code bound as :CODE
+        bool nameByNumber = false;  // :CODE is the text read as a number, 0 when it is not one
+        QStringList checkSql;       // Enter: the check starts with these lines,
+        QString checkWhere;         // then this condition (:CODE) when the box holds a code,
+        bool checkNeedsNumber = false; // (a number above 0 for these fields)
+        QString checkTail;          // then this order
+        QStringList enterList;      // the picker's list after Enter
+        QStringList clickList;      // the picker's list after a double-click
+        QStringList fillSql;        // the names the drop-down lists
+        QStringList pickSql;        // the code of a name bound as :NAME
         std::function<int()> clickWidth;
         std::function<int()> enterWidth;
-        bool nameFollowsCode;   // a pick sets the code only; its name follows from the change
-        bool capDropDown;       // long lists drop down 30 rows at a time
-        bool keepsFocusHandler; // all but the amount rounding field install it again
+        bool nameFollowsCode = false;  // a pick sets the code only; its name follows from the change
+        bool capDropDown = false;      // long lists drop down 30 rows at a time
+        bool keepsFocusHandler = true; // all but the amount rounding field install it again
     };
     void buildCodedFields();
     void CodeChange(QLineEdit* box);

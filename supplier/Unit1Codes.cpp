@@ -9,12 +9,12 @@
 
 #include "db/Connection.h"
 #include "db/Query.h"
+#include "dialogs/DropDownBox.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/Modal.h"
 #include "dialogs/ZIP_SEL.h"
 #include "suite/SuiteLink.h"
 #include "suite/Unit2.h"
-#include "supplier/DropDownBox.h"
 #include "util/Numbers.h"
 
 #include <QApplication>
@@ -106,38 +106,62 @@ void TForm1::buildCodedFields()
     const QString payments = QStringLiteral("SELECT * from LOOK_SIHARAI");
     const QString billings = QStringLiteral("SELECT * from LOOK_SEIKYUU");
     const QString byCode = QStringLiteral("WHERE CD=:CODE");
+    const QString byName = QStringLiteral("where NAME=:NAME");
     auto width = [](QWidget* w, double factor = 1.0) { return [w, factor] { return int(w->width() * factor); }; };
+    // A field whose lookups all read one table as it stands.
+    auto plainField = [&](QLineEdit* box, QComboBox* names, const QString& table, QWidget* pickerWidth) {
+        CodedField f;
+        f.box = box;
+        f.names = names;
+        f.nameSql = {table, byCode};
+        f.checkSql = f.enterList = f.clickList = f.fillSql = {table};
+        f.checkWhere = byCode;
+        f.pickSql = {table, byName};
+        f.clickWidth = f.enterWidth = width(pickerWidth);
+        return f;
+    };
 
-    m_codes.insert(BAN_10, {BAN_10, C_BOX_10, {taxes, byCode}, false, {taxes}, byCode, false, {}, {taxes}, {taxes},
-                            {taxes}, {taxes, QStringLiteral("where NAME=:NAME")}, width(C_BOX_10), width(C_BOX_10),
-                            false, false, true});
-    m_codes.insert(BAN_11, {BAN_11, C_BOX_11, {roundings, byCode}, false, {roundings}, byCode, false,
-                            QStringLiteral("order by CD"), {roundings}, {roundings}, {roundings},
-                            {roundings, QStringLiteral("where NAME=:NAME")}, width(C_BOX_11), width(C_BOX_11), false,
-                            false, true});
-    m_codes.insert(BAN_21, {BAN_21, C_BOX_21, {roundings, byCode}, false, {roundings}, byCode, false, {}, {roundings},
-                            {roundings}, {roundings}, {roundings, QStringLiteral("where NAME=:NAME")}, width(C_BOX_11),
-                            width(C_BOX_11), false, false, false});
-    m_codes.insert(BAN_12, {BAN_12, C_BOX_12, {subjects + QStringLiteral(" Where CD=:CODE")}, true, {subjects}, byCode,
-                            true, {}, {subjects + QStringLiteral(" order by CD")},
-                            {subjects + QStringLiteral(" order by CD")}, {subjects + QStringLiteral(" order by CD")},
-                            {subjects, QStringLiteral("where NAME=:NAME")}, width(C_BOX_10, 1.5), width(C_BOX_10),
-                            true, true, true});
-    m_codes.insert(BAN_13, {BAN_13, C_BOX_13, {kTrades, QStringLiteral("where BL_KUBUN*100+BM_KUBUN=:CODE")}, true,
-                            {kTrades}, QStringLiteral("WHERE BL_KUBUN*100+BM_KUBUN=:CODE"), true, kTradeOrder,
-                            {kTrades, kTradeOrder}, {kTrades, kTradeOrder}, {kTrades, kTradeOrder},
-                            {kTrades, QStringLiteral("where NAME01=:NAME"), kTradeOrder}, width(C_BOX_13, 2.0),
-                            width(C_BOX_13), false, true, true});
-    m_codes.insert(BAN_14, {BAN_14, C_BOX_14, {payments + QStringLiteral(" where CD=:CODE")}, true, {payments}, byCode,
-                            false, {}, {payments}, {payments}, {payments},
-                            {payments, QStringLiteral("where NAME=:NAME")}, width(C_BOX_14), width(C_BOX_12), false,
-                            false, true});
-    m_codes.insert(BAN_20, {BAN_20, C_BOX_20, {QStringLiteral("SELECT CD,NAME from LOOK_SEIKYUU"),
-                                               QStringLiteral("where CD=:CODE")},
-                            true, {billings}, byCode, false, {}, {billings},
-                            {QStringLiteral("SELECT CD,NAME from LOOK_SEIKYUU"), QStringLiteral("order by CD")},
-                            {billings}, {billings, QStringLiteral("where NAME=:NAME")}, width(C_BOX_13),
-                            width(C_BOX_13), false, false, true});
+    m_codes.insert(BAN_10, plainField(BAN_10, C_BOX_10, taxes, C_BOX_10));
+
+    CodedField taxRounding = plainField(BAN_11, C_BOX_11, roundings, C_BOX_11);
+    taxRounding.checkTail = QStringLiteral("order by CD");
+    m_codes.insert(BAN_11, taxRounding);
+
+    CodedField amountRounding = plainField(BAN_21, C_BOX_21, roundings, C_BOX_11);
+    amountRounding.keepsFocusHandler = false;
+    m_codes.insert(BAN_21, amountRounding);
+
+    const QString subjectsByCode = subjects + QStringLiteral(" order by CD");
+    CodedField subject = plainField(BAN_12, C_BOX_12, subjects, C_BOX_10);
+    subject.nameSql = {subjects + QStringLiteral(" Where CD=:CODE")};
+    subject.nameByNumber = subject.checkNeedsNumber = true;
+    subject.enterList = subject.clickList = subject.fillSql = {subjectsByCode};
+    subject.clickWidth = width(C_BOX_10, 1.5);
+    subject.nameFollowsCode = subject.capDropDown = true;
+    m_codes.insert(BAN_12, subject);
+
+    CodedField trade = plainField(BAN_13, C_BOX_13, kTrades, C_BOX_13);
+    trade.nameSql = {kTrades, QStringLiteral("where BL_KUBUN*100+BM_KUBUN=:CODE")};
+    trade.nameByNumber = trade.checkNeedsNumber = true;
+    trade.checkWhere = QStringLiteral("WHERE BL_KUBUN*100+BM_KUBUN=:CODE");
+    trade.checkTail = kTradeOrder;
+    trade.enterList = trade.clickList = trade.fillSql = {kTrades, kTradeOrder};
+    trade.pickSql = {kTrades, QStringLiteral("where NAME01=:NAME"), kTradeOrder};
+    trade.clickWidth = width(C_BOX_13, 2.0);
+    trade.capDropDown = true;
+    m_codes.insert(BAN_13, trade);
+
+    CodedField payment = plainField(BAN_14, C_BOX_14, payments, C_BOX_14);
+    payment.nameSql = {payments + QStringLiteral(" where CD=:CODE")};
+    payment.nameByNumber = true;
+    payment.enterWidth = width(C_BOX_12);
+    m_codes.insert(BAN_14, payment);
+
+    CodedField billing = plainField(BAN_20, C_BOX_20, billings, C_BOX_13);
+    billing.nameSql = {QStringLiteral("SELECT CD,NAME from LOOK_SEIKYUU"), QStringLiteral("where CD=:CODE")};
+    billing.nameByNumber = true;
+    billing.clickList = {QStringLiteral("SELECT CD,NAME from LOOK_SEIKYUU"), QStringLiteral("order by CD")};
+    m_codes.insert(BAN_20, billing);
 
     for (auto it = m_codes.cbegin(); it != m_codes.cend(); ++it) {
         QLineEdit* box = it.key();
