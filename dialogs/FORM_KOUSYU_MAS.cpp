@@ -80,16 +80,10 @@ TKOUSYU_MAS::TKOUSYU_MAS(db::Connection& suite, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TKOUSYU_MAS::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TKOUSYU_MAS::reject);
     setList(DBGrid1);
+    forgetOnDestruction(KOUSYU_MAS);
 }
 
-TKOUSYU_MAS::~TKOUSYU_MAS()
-{
-    // The grid, a child, outlives the members it shows.
-    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
-    DBGrid1->setModel(nullptr);
-    if (KOUSYU_MAS == this)
-        KOUSYU_MAS = nullptr;
-}
+TKOUSYU_MAS::~TKOUSYU_MAS() = default;
 
 void TKOUSYU_MAS::FormShow()
 {
@@ -134,14 +128,6 @@ void TKOUSYU_MAS::BitBtn1Click()
     done(ResultOk);
 }
 
-bool TKOUSYU_MAS::DBGrid1KeyPress(int key)
-{
-    if (!pickers::IsEnter(key))
-        return false;
-    BitBtn1Click();
-    return true;
-}
-
 void TKOUSYU_MAS::DBGrid1DblClick()
 {
     BitBtn1Click();
@@ -152,16 +138,3 @@ bool TKOUSYU_MAS::DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int delta)
     return ZoomListFont(DBGrid1, modifiers, delta);
 }
 
-bool TKOUSYU_MAS::previewKey(QWidget* target, int key)
-{
-    return target == DBGrid1 && DBGrid1KeyPress(key);
-}
-
-bool TKOUSYU_MAS::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Wheel && watched == DBGrid1->viewport()) {
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        return DBGrid1MouseWheel(wheel->modifiers(), wheel->angleDelta().y());
-    }
-    return TPicker::eventFilter(watched, event);
-}

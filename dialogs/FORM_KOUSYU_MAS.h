@@ -44,7 +44,7 @@ public:
     // Confirms the current row into the results (all 0 and "" on an empty
     // list) and closes with ResultOk.
     void BitBtn1Click();
-    bool DBGrid1KeyPress(int key);
+    bool DBGrid1KeyPress(int key) { return listKeyPress(key); }
     void DBGrid1DblClick();
     bool DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int delta);
 
@@ -57,9 +57,8 @@ public:
     db::QueryModel DataSource1;
 
 protected:
-    bool previewKey(QWidget* target, int key) override;
-    void listDoubleClicked() override { DBGrid1DblClick(); }
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void listChosen() override { DBGrid1DblClick(); }
+    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override { return DBGrid1MouseWheel(modifiers, delta); }
 };
 
 // The trade-type picker's results: written when the user confirms, kept

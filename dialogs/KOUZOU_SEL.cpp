@@ -84,16 +84,10 @@ TForm_kouzou_sel::TForm_kouzou_sel(db::Connection& suite, QWidget* parent)
     connect(BitBtn2, &QPushButton::clicked, this, &TForm_kouzou_sel::BitBtn2Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm_kouzou_sel::reject);
     setList(DBGrid1);
+    forgetOnDestruction(Form_kouzou_sel);
 }
 
-TForm_kouzou_sel::~TForm_kouzou_sel()
-{
-    // The grid, a child, outlives the members it shows.
-    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
-    DBGrid1->setModel(nullptr);
-    if (Form_kouzou_sel == this)
-        Form_kouzou_sel = nullptr;
-}
+TForm_kouzou_sel::~TForm_kouzou_sel() = default;
 
 void TForm_kouzou_sel::FormShow()
 {
@@ -160,14 +154,6 @@ void TForm_kouzou_sel::BitBtn2Click()
     done(ResultOk);
 }
 
-bool TForm_kouzou_sel::DBGrid1KeyPress(int key)
-{
-    if (!pickers::IsEnter(key))
-        return false;
-    BitBtn2Click();
-    return true;
-}
-
 void TForm_kouzou_sel::DBGrid1DblClick()
 {
     BitBtn2Click();
@@ -178,16 +164,3 @@ bool TForm_kouzou_sel::DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int de
     return ZoomListFont(DBGrid1, modifiers, delta);
 }
 
-bool TForm_kouzou_sel::previewKey(QWidget* target, int key)
-{
-    return target == DBGrid1 && DBGrid1KeyPress(key);
-}
-
-bool TForm_kouzou_sel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::Wheel && watched == DBGrid1->viewport()) {
-        const auto* wheel = static_cast<QWheelEvent*>(event);
-        return DBGrid1MouseWheel(wheel->modifiers(), wheel->angleDelta().y());
-    }
-    return TPicker::eventFilter(watched, event);
-}

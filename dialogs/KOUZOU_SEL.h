@@ -41,7 +41,7 @@ public:
     // Confirms: SelCode takes the current row's CD (0 when it is not a whole
     // number), SelName its NAME (0 and "" on an empty list); closes with ResultOk.
     void BitBtn2Click();
-    bool DBGrid1KeyPress(int key);
+    bool DBGrid1KeyPress(int key) { return listKeyPress(key); }
     void DBGrid1DblClick();
     bool DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int delta);
 
@@ -54,10 +54,9 @@ public:
     db::QueryModel DataSource1;
 
 protected:
-    bool previewKey(QWidget* target, int key) override;
-    void listDoubleClicked() override { DBGrid1DblClick(); }
+    void listChosen() override { DBGrid1DblClick(); }
     bool centreOnShow() const override { return false; }
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override { return DBGrid1MouseWheel(modifiers, delta); }
 };
 
 // The code picker's results: written when the user confirms, kept until the

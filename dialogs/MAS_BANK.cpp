@@ -101,17 +101,11 @@ TBAN_SEL::TBAN_SEL(db::Connection& suite, QWidget* parent) : TPicker(parent), FD
     connect(E_BANK_NAME, &QLineEdit::textChanged, this, &TBAN_SEL::E_BANK_NAMEChange);
     connect(BitBtn1, &QPushButton::clicked, this, &TBAN_SEL::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TBAN_SEL::reject);
-    setList(DBGrid1);
+    setList(DBGrid1, E_BANK_NAME);
+    forgetOnDestruction(BAN_SEL);
 }
 
-TBAN_SEL::~TBAN_SEL()
-{
-    // The grid, a child, outlives the members it shows.
-    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
-    DBGrid1->setModel(nullptr);
-    if (BAN_SEL == this)
-        BAN_SEL = nullptr;
-}
+TBAN_SEL::~TBAN_SEL() = default;
 
 void TBAN_SEL::FormShow()
 {
@@ -135,22 +129,6 @@ bool TBAN_SEL::E_BANK_NAMEKeyPress(int key)
         return false;
     if (!FDQ_1.isEmpty())
         DBGrid1->setFocus();
-    return true;
-}
-
-bool TBAN_SEL::DBGrid1KeyPress(int key)
-{
-    if (!pickers::IsEnter(key))
-        return false;
-    BitBtn1Click();
-    return true;
-}
-
-bool TBAN_SEL::DBGrid1KeyDown(int key)
-{
-    if (key != Qt::Key_Up || pickers::CurrentRow(DBGrid1) > 0)
-        return false;
-    E_BANK_NAME->setFocus();
     return true;
 }
 
@@ -181,7 +159,5 @@ bool TBAN_SEL::previewKey(QWidget* target, int key)
 {
     if (target == E_BANK_NAME)
         return E_BANK_NAMEKeyPress(key);
-    if (target == DBGrid1)
-        return DBGrid1KeyDown(key) || DBGrid1KeyPress(key);
     return false;
 }

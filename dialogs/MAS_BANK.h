@@ -45,8 +45,8 @@ public:
     void FormShow() override;
     void E_BANK_NAMEChange();
     bool E_BANK_NAMEKeyPress(int key);
-    bool DBGrid1KeyPress(int key);
-    bool DBGrid1KeyDown(int key);
+    bool DBGrid1KeyPress(int key) { return listKeyPress(key); }
+    bool DBGrid1KeyDown(int key) { return listKeyDown(key); }
     void DBGrid1DblClick();
     // Confirms: the results take the grid's current row (0 and empty texts
     // when there is none) and the dialog closes with ResultOk.
@@ -63,7 +63,7 @@ public:
 
 protected:
     bool previewKey(QWidget* target, int key) override;
-    void listDoubleClicked() override { DBGrid1DblClick(); }
+    void listChosen() override { DBGrid1DblClick(); }
 
 private:
     void search();

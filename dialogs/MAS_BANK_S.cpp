@@ -112,17 +112,11 @@ TBANK_S_SELL::TBANK_S_SELL(db::Connection& suite, QWidget* parent)
     connect(Edit1, &QLineEdit::textChanged, this, &TBANK_S_SELL::E_CD_1Change);
     connect(BitBtn1, &QPushButton::clicked, this, &TBANK_S_SELL::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TBANK_S_SELL::reject);
-    setList(DBGrid1);
+    setList(DBGrid1, Edit1);
+    forgetOnDestruction(BANK_S_SELL);
 }
 
-TBANK_S_SELL::~TBANK_S_SELL()
-{
-    // The grid, a child, outlives the members it shows.
-    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
-    DBGrid1->setModel(nullptr);
-    if (BANK_S_SELL == this)
-        BANK_S_SELL = nullptr;
-}
+TBANK_S_SELL::~TBANK_S_SELL() = default;
 
 int TBANK_S_SELL::bankCode() const
 {
@@ -207,22 +201,6 @@ bool TBANK_S_SELL::Edit1KeyPress(int key)
     return true;
 }
 
-bool TBANK_S_SELL::DBGrid1KeyPress(int key)
-{
-    if (!pickers::IsEnter(key))
-        return false;
-    BitBtn1Click();
-    return true;
-}
-
-bool TBANK_S_SELL::DBGrid1KeyDown(int key)
-{
-    if (key != Qt::Key_Up || pickers::CurrentRow(DBGrid1) > 0)
-        return false;
-    Edit1->setFocus();
-    return true;
-}
-
 void TBANK_S_SELL::DBGrid1DblClick()
 {
     BitBtn1Click();
@@ -249,7 +227,5 @@ bool TBANK_S_SELL::previewKey(QWidget* target, int key)
 {
     if (target == Edit1)
         return Edit1KeyPress(key);
-    if (target == DBGrid1)
-        return DBGrid1KeyDown(key) || DBGrid1KeyPress(key);
     return false;
 }

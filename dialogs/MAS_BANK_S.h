@@ -44,8 +44,8 @@ public:
     void FormShow() override;
     void E_CD_1Change(); // for E_CD_1 and Edit1 alike
     bool Edit1KeyPress(int key);
-    bool DBGrid1KeyPress(int key);
-    bool DBGrid1KeyDown(int key);
+    bool DBGrid1KeyPress(int key) { return listKeyPress(key); }
+    bool DBGrid1KeyDown(int key) { return listKeyDown(key); }
     void DBGrid1DblClick();
     // Confirms: the results take the grid's current row (code 0 and an empty
     // reading when there is none) and the dialog closes with ResultOk.
@@ -67,7 +67,7 @@ public:
 
 protected:
     bool previewKey(QWidget* target, int key) override;
-    void listDoubleClicked() override { DBGrid1DblClick(); }
+    void listChosen() override { DBGrid1DblClick(); }
 
 private:
     int bankCode() const;

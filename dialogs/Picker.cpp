@@ -10,19 +10,48 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QHideEvent>
 #include <QShowEvent>
 #include <QTableView>
+#include <QWheelEvent>
 
 #include <algorithm>
 
-TPicker::TPicker(QWidget* parent) : QDialog(parent)
-{
-    qApp->installEventFilter(this);
-}
+TPicker::TPicker(QWidget* parent) : QDialog(parent) {}
 
 TPicker::~TPicker()
 {
     qApp->removeEventFilter(this);
+    // The picker's members are gone by now; the list, a child, is not yet.
+    if (m_list)
+        m_list->setModel(nullptr);
+    if (m_forget)
+        m_forget();
+}
+
+void TPicker::setList(QTableView* list, QWidget* searchBox, bool enterChooses)
+{
+    m_list = list;
+    m_searchBox = searchBox;
+    m_enterChooses = enterChooses;
+    // The list's mouse is the picker's whether or not it is shown.
+    list->viewport()->installEventFilter(this);
+}
+
+bool TPicker::listKeyPress(int key)
+{
+    if (!m_enterChooses || !pickers::IsEnter(key))
+        return false;
+    listChosen();
+    return true;
+}
+
+bool TPicker::listKeyDown(int key)
+{
+    if (!m_searchBox || key != Qt::Key_Up || pickers::CurrentRow(m_list) > 0)
+        return false;
+    m_searchBox->setFocus();
+    return true;
 }
 
 void TPicker::reject()
@@ -40,6 +69,8 @@ void TPicker::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
+    // Every key of the window, before its controls, while it is up.
+    qApp->installEventFilter(this);
     // Centred on the owner's window as the user sees it, frames included.
     QRect area;
     if (QWidget* owner = parentWidget())
@@ -53,8 +84,19 @@ void TPicker::showEvent(QShowEvent* event)
     FormShow();
 }
 
+void TPicker::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        qApp->removeEventFilter(this);
+}
+
 bool TPicker::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel && m_list && watched == m_list->viewport()) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        return listWheel(wheel->modifiers(), wheel->angleDelta().y());
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (!m_list || watched != m_list->viewport() || mouse->button() != Qt::LeftButton)
@@ -63,7 +105,7 @@ bool TPicker::eventFilter(QObject* watched, QEvent* event)
         // arriving alone picks its row the same way.
         if (const QModelIndex at = m_list->indexAt(mouse->position().toPoint()); at.isValid())
             m_list->setCurrentIndex(at);
-        listDoubleClicked();
+        listChosen();
         return true;
     }
     if (event->type() != QEvent::KeyPress)
@@ -77,6 +119,8 @@ bool TPicker::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     if (previewKey(target, key))
+        return true;
+    if (target == m_list && (listKeyDown(key) || listKeyPress(key)))
         return true;
     // A button with the focus answers Enter, as on the desktop it was designed on.
     if (pickers::IsEnter(key)) {

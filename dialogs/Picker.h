@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
+
 class QTableView;
 
 namespace db {
@@ -16,9 +18,11 @@ class Query;
 
 // What the program's list pickers have in common: a modal dialog with a
 // read-only list that opens centred on its owner and sees every key before
-// its controls do. Esc and the close box cancel; Enter presses a button that
-// has the focus; a double-click on a row is the picker's to answer. Shown
-// through modal::exec(), created once and reused.
+// its controls do, while it is shown. Esc and the close box cancel; Enter
+// presses a button that has the focus. In a picker's list, Enter and a
+// double-click on a row choose it, and Up on the first row goes back to the
+// search box. Shown through modal::exec(), created once and reused; its unit's
+// form pointer is cleared when it goes.
 class TPicker : public QDialog
 {
     Q_OBJECT
@@ -35,19 +39,42 @@ public:
     void reject() override;
 
 protected:
-    // The list whose rows a double-click picks; set once it is built.
-    void setList(QTableView* list) { m_list = list; }
+    // The list whose rows Enter (unless enterChooses is false) and a
+    // double-click choose, and the box Up on the list's first row returns to
+    // (none: Up stays in the list). Set once the list is built.
+    void setList(QTableView* list, QWidget* searchBox = nullptr, bool enterChooses = true);
+    // The row chosen in the list: the picker's OK.
+    virtual void listChosen() {}
+    // The wheel turned over the list (Ctrl zooms it): true when taken.
+    virtual bool listWheel(Qt::KeyboardModifiers, int /*delta*/) { return false; }
+    // The list's keys: Enter chooses, Up on the first row goes to the search
+    // box. True when the key was taken.
+    bool listKeyPress(int key);
+    bool listKeyDown(int key);
+    // The unit-level pointer to this form, cleared when the form goes.
+    template <typename Form>
+    void forgetOnDestruction(Form*& unitPointer)
+    {
+        m_forget = [&unitPointer, form = static_cast<Form*>(this)] {
+            if (unitPointer == form)
+                unitPointer = nullptr;
+        };
+    }
+
     // A key on its way to target: true when the picker took it.
     virtual bool previewKey(QWidget* target, int key);
-    virtual void listDoubleClicked() {}
     // False for a picker that places itself (beside the field that opened it).
     virtual bool centreOnShow() const { return true; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QTableView* m_list = nullptr;
+    QWidget* m_searchBox = nullptr;
+    bool m_enterChooses = true;
+    std::function<void()> m_forget;
 };
 
 namespace pickers {

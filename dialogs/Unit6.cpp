@@ -47,13 +47,12 @@ TForm6::TForm6(QWidget* parent) : TPicker(parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TForm6::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TForm6::reject);
     setList(DBGrid2);
+    forgetOnDestruction(Form6);
 }
 
 TForm6::~TForm6()
 {
     detach();
-    if (Form6 == this)
-        Form6 = nullptr;
 }
 
 db::Query* TForm6::source() const
@@ -104,20 +103,8 @@ void TForm6::BitBtn1Click()
     done(ResultOk);
 }
 
-bool TForm6::DBGrid2KeyPress(int key)
-{
-    if (!pickers::IsEnter(key))
-        return false;
-    BitBtn1Click();
-    return true;
-}
-
 void TForm6::DBGrid2DblClick()
 {
     BitBtn1Click();
 }
 
-bool TForm6::previewKey(QWidget* target, int key)
-{
-    return target == DBGrid2 && DBGrid2KeyPress(key);
-}

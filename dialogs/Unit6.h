@@ -37,7 +37,7 @@ public:
     // Handlers, named as the dialog's design names them. The key handler
     // returns true when it consumed the key.
     void BitBtn1Click(); // closes with ResultOk on the grid's current row
-    bool DBGrid2KeyPress(int key);
+    bool DBGrid2KeyPress(int key) { return listKeyPress(key); }
     void DBGrid2DblClick();
 
     QTableView* DBGrid2;
@@ -45,8 +45,7 @@ public:
     QPushButton* BitBtn2; // cancel
 
 protected:
-    bool previewKey(QWidget* target, int key) override;
-    void listDoubleClicked() override { DBGrid2DblClick(); }
+    void listChosen() override { DBGrid2DblClick(); }
 
 private:
     void detach();

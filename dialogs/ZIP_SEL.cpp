@@ -245,17 +245,11 @@ TForm_ZIP::TForm_ZIP(db::Connection& suite, QWidget* parent)
     connect(BitBtn2, &QPushButton::clicked, this, &TForm_ZIP::reject);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm_ZIP::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm_ZIP::SpeedButton2Click);
-    setList(DBGrid1);
+    setList(DBGrid1, Edit1);
+    forgetOnDestruction(Form_ZIP);
 }
 
-TForm_ZIP::~TForm_ZIP()
-{
-    // The grid, a child, outlives the members it shows.
-    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
-    DBGrid1->setModel(nullptr);
-    if (Form_ZIP == this)
-        Form_ZIP = nullptr;
-}
+TForm_ZIP::~TForm_ZIP() = default;
 
 bool TForm_ZIP::centreOnShow() const
 {
@@ -341,22 +335,6 @@ void TForm_ZIP::DBGrid1DblClick()
     BitBtn3Click();
 }
 
-bool TForm_ZIP::DBGrid1KeyPress(int key)
-{
-    if (!pickers::IsEnter(key))
-        return false;
-    BitBtn3Click();
-    return true;
-}
-
-bool TForm_ZIP::DBGrid1KeyDown(int key)
-{
-    if (key != Qt::Key_Up || pickers::CurrentRow(DBGrid1) > 0)
-        return false;
-    Edit1->setFocus();
-    return true;
-}
-
 void TForm_ZIP::SpeedButton1Click()
 {
     if (modal::exec(*OpenDialog1) != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
@@ -414,7 +392,5 @@ bool TForm_ZIP::previewKey(QWidget* target, int key)
         return Edit2KeyPress(key);
     if (target == Edit1)
         return Edit1KeyPress(key);
-    if (target == DBGrid1)
-        return DBGrid1KeyDown(key) || DBGrid1KeyPress(key);
     return false;
 }

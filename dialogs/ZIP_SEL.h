@@ -55,8 +55,8 @@ public:
     // and closes with ResultOk.
     void BitBtn3Click();
     void DBGrid1DblClick();
-    bool DBGrid1KeyPress(int key);
-    bool DBGrid1KeyDown(int key);
+    bool DBGrid1KeyPress(int key) { return listKeyPress(key); }
+    bool DBGrid1KeyDown(int key) { return listKeyDown(key); }
     // Imports a national postal file the user picks.
     void SpeedButton1Click();
     // Opens the import guide YUUBIN.mht of the working directory, if there.
@@ -85,7 +85,7 @@ public:
 
 protected:
     bool previewKey(QWidget* target, int key) override;
-    void listDoubleClicked() override { DBGrid1DblClick(); }
+    void listChosen() override { DBGrid1DblClick(); }
     bool centreOnShow() const override;
 
 private:

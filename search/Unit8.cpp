@@ -25,6 +25,7 @@
 
 #include "db/Error.h"
 #include "db/Query.h"
+#include "dialogs/DropDownBox.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
@@ -187,27 +188,13 @@ void setBaseColour(QWidget* w, const QColor& c)
     w->setPalette(p);
 }
 
-// An editable drop-down that fills its list just before it opens.
-class DropDownCombo : public QComboBox
-{
-public:
-    using QComboBox::QComboBox;
-    std::function<void()> onDropDown;
-
-    void showPopup() override
-    {
-        if (onDropDown)
-            onDropDown();
-        QComboBox::showPopup();
-    }
-};
-
 } // namespace
 
 TForm8::TForm8(TDM2& data, QWidget* parent)
     : TPicker(parent), FDQ_1(data.FDQ_1), DataSource1(data.DataSource1)
 {
     Form8 = this;
+    forgetOnDestruction(Form8);
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("仕入先一覧表"));
     setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
@@ -235,7 +222,7 @@ TForm8::TForm8(TDM2& data, QWidget* parent)
     BAN_13->setFixedWidth(60);
     BAN_13->setAttribute(Qt::WA_InputMethodEnabled, false);
     BAN_13->setProperty("imeMode", QStringLiteral("off"));
-    auto* names = new DropDownCombo(Panel1);
+    auto* names = new DropDownBox(Panel1);
     names->onDropDown = [this] {
         reporting([this] { C_BOX_13DropDown(); });
     };
@@ -300,6 +287,7 @@ TForm8::TForm8(TDM2& data, QWidget* parent)
     DBGrid1->setFont(gridFont);
     DataSource1.setColumns(suppliertable::Columns());
     DBGrid1->setModel(&DataSource1);
+    setList(DBGrid1, nullptr, false); // Enter in the list is the form's own key
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -359,14 +347,7 @@ TForm8::TForm8(TDM2& data, QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &TForm8::reject);
 }
 
-TForm8::~TForm8()
-{
-    // The grid, a child, must not outlive its hold on the data module's model.
-    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
-    DBGrid1->setModel(nullptr);
-    if (Form8 == this)
-        Form8 = nullptr;
-}
+TForm8::~TForm8() = default;
 
 void TForm8::setColumnWidths()
 {
@@ -732,12 +713,6 @@ bool TForm8::previewKey(QWidget* target, int key)
 bool TForm8::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::Wheel:
-        if (watched == DBGrid1->viewport()) {
-            const auto* wheel = static_cast<QWheelEvent*>(event);
-            return DBGrid1MouseWheel(wheel->modifiers(), wheel->angleDelta().y());
-        }
-        break;
     case QEvent::MouseButtonDblClick:
         if (watched == BAN_13) {
             BAN_13DblClick();

@@ -434,17 +434,11 @@ Ttrad_sen2::Ttrad_sen2(db::Connection& suite, QWidget* parent)
             [this](int column) { reporting([this, column] { DBGrid1TitleClick(column); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &Ttrad_sen2::BitBtn2Click);
     connect(BitBtn1, &QPushButton::clicked, this, &Ttrad_sen2::BitBtn1Click);
-    setList(DBGrid1);
+    setList(DBGrid1, Edit1);
+    forgetOnDestruction(trad_sen2);
 }
 
-Ttrad_sen2::~Ttrad_sen2()
-{
-    // The grid, a child, outlives the members it shows.
-    disconnect(&FDQ_1, nullptr, DBGrid1, nullptr);
-    DBGrid1->setModel(nullptr);
-    if (trad_sen2 == this)
-        trad_sen2 = nullptr;
-}
+Ttrad_sen2::~Ttrad_sen2() = default;
 
 void Ttrad_sen2::FormShow()
 {
@@ -592,22 +586,6 @@ bool Ttrad_sen2::Edit1KeyPress(int key)
     return true;
 }
 
-bool Ttrad_sen2::DBGrid1KeyPress(int key)
-{
-    if (!pickers::IsEnter(key))
-        return false;
-    BitBtn2Click();
-    return true;
-}
-
-bool Ttrad_sen2::DBGrid1KeyDown(int key)
-{
-    if (key != Qt::Key_Up || pickers::CurrentRow(DBGrid1) > 0)
-        return false;
-    Edit1->setFocus();
-    return true;
-}
-
 void Ttrad_sen2::DBGrid1DblClick()
 {
     BitBtn2Click();
@@ -724,20 +702,12 @@ bool Ttrad_sen2::previewKey(QWidget* target, int key)
     // Enter in the trade-type box searches as it does in the key box.
     if (target == Edit1 || target == Edit3)
         return Edit1KeyPress(key);
-    if (target == DBGrid1)
-        return DBGrid1KeyDown(key) || DBGrid1KeyPress(key);
     return false;
 }
 
 bool Ttrad_sen2::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::Wheel:
-        if (watched == DBGrid1->viewport()) {
-            const auto* wheel = static_cast<QWheelEvent*>(event);
-            return DBGrid1MouseWheel(wheel->modifiers(), wheel->angleDelta().y());
-        }
-        break;
     case QEvent::MouseButtonDblClick:
         if (watched == Edit3) {
             Edit3DblClick();

@@ -130,8 +130,8 @@ public:
     void DBGrid1TitleClick(int column);
     static QVariant FDQ_1CalcFields(const db::Query& query, int row);
     bool Edit1KeyPress(int key);
-    bool DBGrid1KeyPress(int key);
-    bool DBGrid1KeyDown(int key);
+    bool DBGrid1KeyPress(int key) { return listKeyPress(key); }
+    bool DBGrid1KeyDown(int key) { return listKeyDown(key); }
     void DBGrid1DblClick();
     bool DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int delta);
     // OK on the list's current row: publishes it, completes its short name
@@ -163,10 +163,11 @@ public:
 
 protected:
     bool previewKey(QWidget* target, int key) override;
-    void listDoubleClicked() override { DBGrid1DblClick(); }
+    void listChosen() override { DBGrid1DblClick(); }
     // Callers place the list themselves.
     bool centreOnShow() const override { return false; }
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override { return DBGrid1MouseWheel(modifiers, delta); }
 
 private:
     void open(const suppliersearch::Statement& statement);
