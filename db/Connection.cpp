@@ -7,6 +7,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace db {
 
@@ -35,6 +36,35 @@ Connection::~Connection()
     disconnect();
     for (Query* q : m_queries)
         q->connectionGone();
+}
+
+Connection::Connection(Connection&& other) noexcept
+    : m_params(std::move(other.m_params)), m_handles(std::exchange(other.m_handles, std::make_unique<Handles>())),
+      m_generation(other.m_generation), m_queries(std::move(other.m_queries)),
+      m_primaryKeys(std::move(other.m_primaryKeys)), m_characterSets(std::move(other.m_characterSets))
+{
+    other.m_queries.clear();
+    for (Query* q : m_queries)
+        q->connectionMoved(this);
+}
+
+Connection& Connection::operator=(Connection&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    disconnect();
+    for (Query* q : m_queries)
+        q->connectionGone();
+    m_params = std::move(other.m_params);
+    m_handles = std::exchange(other.m_handles, std::make_unique<Handles>());
+    m_generation = other.m_generation;
+    m_queries = std::move(other.m_queries);
+    other.m_queries.clear();
+    m_primaryKeys = std::move(other.m_primaryKeys);
+    m_characterSets = std::move(other.m_characterSets);
+    for (Query* q : m_queries)
+        q->connectionMoved(this);
+    return *this;
 }
 
 QString Connection::param(const QString& name) const

@@ -28,7 +28,9 @@ class Query;
 // connects it again with the parameters in place; so does the first statement
 // after the server was restarted, unless an explicit transaction was open.
 //
-// Queries belong to one connection and must not outlive it.
+// Queries belong to one connection and must not outlive it. A connection is
+// moved, never copied: its attachment, its transaction and its queries go to
+// the new object, and the one moved from is left without them.
 class Connection
 {
 public:
@@ -36,6 +38,8 @@ public:
     ~Connection(); // disconnects; never throws
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
+    Connection(Connection&& other) noexcept;
+    Connection& operator=(Connection&& other) noexcept;
 
     QStringList& params() { return m_params; }
     const QStringList& params() const { return m_params; }

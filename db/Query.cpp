@@ -1169,6 +1169,11 @@ void Query::releaseStatement() noexcept
     d->releaseStatement();
 }
 
+void Query::connectionMoved(Connection* to) noexcept
+{
+    d->conn = to;
+}
+
 void Query::connectionGone() noexcept
 {
     d->abandonCursor();

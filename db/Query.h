@@ -62,6 +62,10 @@ private:
 // they are needed, so a large result opens at once. execute() runs anything
 // else. With cached updates on, edit()/Field::setValue()/post() change the
 // current row in memory and applyUpdates() writes the changes.
+//
+// A query is a QObject, because the grids follow its signals, and like every
+// QObject it is neither copied nor moved: the grids, its connection and its
+// owner hold it by address. Moving its connection carries it along.
 class Query : public QObject
 {
     Q_OBJECT
@@ -157,6 +161,7 @@ private:
     void abandonCursor() noexcept;
     void releaseStatement() noexcept;
     void connectionGone() noexcept;
+    void connectionMoved(Connection* to) noexcept;
 };
 
 } // namespace db

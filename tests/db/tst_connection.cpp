@@ -172,6 +172,41 @@ private slots:
         again.open();
         QCOMPARE(again.field(QStringLiteral("N")).asInteger(), n);
     }
+
+    // A moved connection takes its attachment, its open transaction and its
+    // queries along; the one moved from is empty and can be used afresh.
+    void movingTakesQueriesAlong()
+    {
+        testing::SuiteDatabase suite;
+        Connection first;
+        first.params() = suite.params();
+        Query q(first);
+        q.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01) values (:CD, 'moved')"));
+        first.startTransaction();
+        q.setParam(QStringLiteral("CD"), 1);
+        q.execute();
+
+        Connection second(std::move(first));
+        QVERIFY(second.inTransaction() && !first.inTransaction() && !first.isConnected());
+        QCOMPARE(&q.connection(), &second);
+        q.setParam(QStringLiteral("CD"), 2);
+        q.execute();
+        second.commit();
+
+        Connection third;
+        third = std::move(second);
+        Query count(third);
+        count.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE where T_NAME01 = 'moved'"));
+        count.open();
+        QCOMPARE(count.field(QStringLiteral("N")).asInteger(), 2);
+        QCOMPARE(&q.connection(), &third);
+
+        first.params() = suite.params();
+        Query fresh(first);
+        fresh.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
+        fresh.open();
+        QCOMPARE(fresh.field(QStringLiteral("N")).asInteger(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestConnection)
