@@ -36,17 +36,10 @@ TKOUSYU_MAS::TKOUSYU_MAS(db::Connection& suite, QWidget* parent)
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::StyledPanel);
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), Panel1);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                              QStringLiteral("キャンセル"), Panel1);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    // Enter belongs to the grid; no button takes it as the dialog's default.
-    for (QPushButton* b : {BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
+    BitBtn1 = pickers::Button(Panel1, "BitBtn1", QStringLiteral("OK"), QStyle::SP_DialogOkButton);
+    BitBtn2 = pickers::Button(Panel1, "BitBtn2", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton);
+    for (QPushButton* b : {BitBtn1, BitBtn2})
         b->setMinimumWidth(130);
-    }
     auto* top = new QHBoxLayout(Panel1);
     top->setContentsMargins(8, 8, 8, 8);
     top->addStretch(1);

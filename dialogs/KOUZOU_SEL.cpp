@@ -59,21 +59,14 @@ TForm_kouzou_sel::TForm_kouzou_sel(db::Connection& suite, QWidget* parent)
     DBGrid1->setProperty("imeMode", QStringLiteral("off"));
 
     // The grid covers the whole form; the buttons stay for what clicking them does.
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                              QStringLiteral("キャンセル"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn2 = pickers::Button(this, "BitBtn2", QStringLiteral("OK"), QStyle::SP_DialogOkButton);
+    BitBtn1 = pickers::Button(this, "BitBtn1", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     for (QWidget* w :
          {static_cast<QWidget*>(BitBtn2), static_cast<QWidget*>(BitBtn1), static_cast<QWidget*>(Edit1)}) {
         w->resize(w->sizeHint());
         w->hide();
-    }
-    for (QPushButton* b : {BitBtn2, BitBtn1}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
     }
 
     auto* layout = new QVBoxLayout(this);

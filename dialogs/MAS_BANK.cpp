@@ -56,19 +56,10 @@ TBAN_SEL::TBAN_SEL(db::Connection& suite, QWidget* parent) : TPicker(parent), FD
     E_BANK_NAME->setAttribute(Qt::WA_InputMethodEnabled, true);
     E_BANK_NAME->setProperty("imeMode", QStringLiteral("kana"));
 
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                              QStringLiteral("キャンセル"), Panel1);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn1 =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("ＯＫ"), Panel1);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    // Enter belongs to the search box and the grid; no button takes it as
-    // the dialog's default.
-    for (QPushButton* b : {BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
+    BitBtn2 = pickers::Button(Panel1, "BitBtn2", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton);
+    BitBtn1 = pickers::Button(Panel1, "BitBtn1", QStringLiteral("ＯＫ"), QStyle::SP_DialogOkButton);
+    for (QPushButton* b : {BitBtn1, BitBtn2})
         b->setMinimumWidth(130);
-    }
 
     auto* top = new QHBoxLayout(Panel1);
     top->setContentsMargins(8, 8, 8, 8);

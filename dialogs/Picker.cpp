@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QHideEvent>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTableView>
 #include <QWheelEvent>
 
@@ -133,6 +134,16 @@ bool TPicker::eventFilter(QObject* watched, QEvent* event)
 }
 
 namespace pickers {
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& text, QStyle::StandardPixmap icon)
+{
+    auto* b = icon == QStyle::SP_CustomBase ? new QPushButton(text, parent)
+                                            : new QPushButton(parent->style()->standardIcon(icon), text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
 
 void SetUpGrid(QTableView* grid, db::QueryModel& model, const QList<db::QueryModel::Column>& columns)
 {

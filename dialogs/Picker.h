@@ -3,6 +3,7 @@
 #include "db/QueryModel.h"
 
 #include <QDialog>
+#include <QStyle>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,7 @@
 
 #include <functional>
 
+class QPushButton;
 class QTableView;
 
 namespace db {
@@ -79,6 +81,12 @@ private:
 
 namespace pickers {
 
+// A button of the program's forms: object name, text and (unless
+// SP_CustomBase) icon. Enter belongs to the boxes and the lists, so no
+// button is ever the dialog's default; a button with the focus still answers
+// Enter (TPicker).
+QPushButton* Button(QWidget* parent, const char* name, const QString& text,
+                    QStyle::StandardPixmap icon = QStyle::SP_CustomBase);
 // Sets grid up as a picker's list over model: read only, whole rows, one row
 // at a time, the given columns. The grid's current row and the query's
 // current row follow each other, so that whoever reads either sees the row

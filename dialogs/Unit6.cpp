@@ -21,16 +21,8 @@ TForm6::TForm6(QWidget* parent) : TPicker(parent)
     DBGrid2 = new QTableView(this);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                              QStringLiteral("キャンセル"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    // Enter belongs to the grid; no button takes it as the dialog's default.
-    for (QPushButton* b : {BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    BitBtn1 = pickers::Button(this, "BitBtn1", QStringLiteral("OK"), QStyle::SP_DialogOkButton);
+    BitBtn2 = pickers::Button(this, "BitBtn2", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -112,18 +112,6 @@ void narrowingSearch(db::Query& query, const QString& zipText, const QString& ad
     pickers::Reopen(query, sql, params);
 }
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent, QStyle::StandardPixmap icon)
-{
-    auto* b = icon == QStyle::SP_CustomBase
-                  ? new QPushButton(text, parent)
-                  : new QPushButton(parent->style()->standardIcon(icon), text, parent);
-    b->setObjectName(name);
-    // Enter belongs to the boxes and the list; no button is the default.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
 } // namespace
 
 TForm_ZIP::TForm_ZIP(db::Connection& suite, QWidget* parent)
@@ -153,12 +141,11 @@ TForm_ZIP::TForm_ZIP(db::Connection& suite, QWidget* parent)
     Label1->setBuddy(Edit2);
     Label2->setBuddy(Edit1);
 
-    Button1 = button(QStringLiteral("Button1"), QStringLiteral("リセット &R"), Panel1, QStyle::SP_CustomBase);
-    Button2 = button(QStringLiteral("Button2"), QStringLiteral("検索絞込"), Panel1, QStyle::SP_CustomBase);
-    BitBtn3 = button(QStringLiteral("BitBtn3"), QStringLiteral("ＯＫ"), Panel1, QStyle::SP_DialogOkButton);
-    BitBtn1 = button(QStringLiteral("BitBtn1"), QStringLiteral("キャンセル"), Panel1,
-                     QStyle::SP_DialogCancelButton);
-    BitBtn2 = button(QStringLiteral("BitBtn2"), QStringLiteral("閉じる"), this, QStyle::SP_DialogCloseButton);
+    Button1 = pickers::Button(Panel1, "Button1", QStringLiteral("リセット &R"));
+    Button2 = pickers::Button(Panel1, "Button2", QStringLiteral("検索絞込"));
+    BitBtn3 = pickers::Button(Panel1, "BitBtn3", QStringLiteral("ＯＫ"), QStyle::SP_DialogOkButton);
+    BitBtn1 = pickers::Button(Panel1, "BitBtn1", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton);
+    BitBtn2 = pickers::Button(this, "BitBtn2", QStringLiteral("閉じる"), QStyle::SP_DialogCloseButton);
 
     SpeedButton1 = new QToolButton(Panel1);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));

@@ -151,17 +151,10 @@ TForm7::TForm7(db::Connection& suite, QWidget* parent) : QDialog(parent), m_suit
     E_G_CD2 = codeBox(QStringLiteral("E_G_CD2"));
     E_G_NAME2 = nameBox(QStringLiteral("E_G_NAME2"));
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                              QStringLiteral("キャンセル"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    // Enter in a code box picks a supplier; it never starts the merge.
-    for (QPushButton* b : {BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
+    BitBtn1 = pickers::Button(this, "BitBtn1", QStringLiteral("OK"), QStyle::SP_DialogOkButton);
+    BitBtn2 = pickers::Button(this, "BitBtn2", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton);
+    for (QPushButton* b : {BitBtn1, BitBtn2})
         b->setMinimumWidth(120);
-    }
 
     auto* help1 = new QLabel(QStringLiteral("上段の業者に下段の業者を統合します。"), this);
     auto* help2 = new QLabel(QStringLiteral("発注･仕入・支払データーの業者を1つにまとめます。"), this);

@@ -241,22 +241,13 @@ TForm8::TForm8(TDM2& data, QWidget* parent)
         help->setPalette(p);
     }
 
-    Button1 = new QPushButton(QStringLiteral("Button1"), Panel1);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = pickers::Button(Panel1, "Button1", QStringLiteral("Button1"));
     Button1->hide();
     // The two buttons are placed by FormResize, right-aligned.
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                              QStringLiteral("ファイル出力"), Panel1);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2 = pickers::Button(Panel1, "BitBtn2", QStringLiteral("ファイル出力"), QStyle::SP_DialogSaveButton);
     BitBtn2->resize(150, 40);
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("閉じる"),
-                              Panel1);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1 = pickers::Button(Panel1, "BitBtn1", QStringLiteral("閉じる"), QStyle::SP_DialogCloseButton);
     BitBtn1->resize(110, 40);
-    for (QPushButton* b : {Button1, BitBtn2, BitBtn1}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
     L_MOJI = new QLabel(Panel1);
     L_MOJI->setObjectName(QStringLiteral("L_MOJI"));
     L_MOJI->hide();

@@ -334,20 +334,11 @@ Ttrad_sen2::Ttrad_sen2(db::Connection& suite, QWidget* parent)
     CheckBox2 = new QCheckBox(QStringLiteral("検索 先頭一致"), Panel1);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
 
-    Button1 = new QPushButton(QStringLiteral("検索"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1 = pickers::Button(this, "Button1", QStringLiteral("検索"));
     Button1->hide();
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                              QStringLiteral("キャンセル"), Panel1);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), Panel1);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    // Enter belongs to the boxes and the grid; no button takes it as the dialog's default.
-    for (QPushButton* b : {Button1, BitBtn1, BitBtn2}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    BitBtn1 = pickers::Button(Panel1, "BitBtn1", QStringLiteral("キャンセル"), QStyle::SP_DialogCancelButton);
+    BitBtn2 = pickers::Button(Panel1, "BitBtn2", QStringLiteral("OK"), QStyle::SP_DialogOkButton);
     BitBtn1->setMinimumWidth(120);
     BitBtn2->setMinimumWidth(120);
 
