@@ -527,27 +527,37 @@ void TForm1::buildCodeFields()
     const Qt::Alignment centred = Qt::AlignCenter;
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     constexpr int rx = kRightLabelX, rex = kRightEditX, cx2 = kSecondLabelX, cex2 = kSecondEditX;
-    make.label(QStringLiteral("税区分"), rx, row(10), 76);
-    BAN_10 = make.codeField("BAN_10", rex, 10, 1, centred);
-    C_BOX_10 = make.combo("C_BOX_10", rex + 46, row(10), 145);
-    Label18 = make.label(QStringLiteral("科目"), rx, row(11), 76, "Label18");
-    BAN_12 = make.codeField("BAN_12", rex, 11, 3, centred);
-    C_BOX_12 = make.combo("C_BOX_12", rex + 46, row(11), 145);
-    make.label(QStringLiteral("支払区分"), rx, row(12), 76);
-    BAN_14 = make.codeField("BAN_14", rex, 12, 1, centred);
-    C_BOX_14 = make.combo("C_BOX_14", rex + 46, row(12), 145);
-    Label20 = make.label(QStringLiteral("工種"), rx, row(13), 76, "Label20");
-    BAN_13 = make.codeField("BAN_13", rex, 13, 4, right);
-    C_BOX_13 = make.combo("C_BOX_13", rex + 46, row(13), 161);
-    make.label(QStringLiteral("金額計算"), cx2, row(10), 76);
-    BAN_21 = make.codeField("BAN_21", cex2, 10, 1, centred);
-    C_BOX_21 = make.combo("C_BOX_21", cex2 + 46, row(10), 145);
-    make.label(QStringLiteral("税端数"), cx2, row(11), 76);
-    BAN_11 = make.codeField("BAN_11", cex2, 11, 1, right);
-    C_BOX_11 = make.combo("C_BOX_11", cex2 + 46, row(11), 156);
-    make.label(QStringLiteral("請求区分"), cx2, row(12), 76);
-    BAN_20 = make.codeField("BAN_20", cex2, 12, 1, right);
-    C_BOX_20 = make.combo("C_BOX_20", cex2 + 46, row(12), 137);
+    // Each coded field: its label, its code box and the drop-down of names beside it.
+    struct Layout
+    {
+        const char16_t* caption;
+        QLabel** label; // kept: the labels that start a sibling program
+        const char* labelName;
+        QLineEdit*& box;
+        const char* boxName;
+        int maxLength;
+        Qt::Alignment align;
+        QComboBox*& names;
+        const char* namesName;
+        int namesWidth;
+        int labelX, boxX, fieldRow;
+    };
+    const Layout fields[] = {
+        {u"税区分", nullptr, nullptr, BAN_10, "BAN_10", 1, centred, C_BOX_10, "C_BOX_10", 145, rx, rex, 10},
+        {u"科目", &Label18, "Label18", BAN_12, "BAN_12", 3, centred, C_BOX_12, "C_BOX_12", 145, rx, rex, 11},
+        {u"支払区分", nullptr, nullptr, BAN_14, "BAN_14", 1, centred, C_BOX_14, "C_BOX_14", 145, rx, rex, 12},
+        {u"工種", &Label20, "Label20", BAN_13, "BAN_13", 4, right, C_BOX_13, "C_BOX_13", 161, rx, rex, 13},
+        {u"金額計算", nullptr, nullptr, BAN_21, "BAN_21", 1, centred, C_BOX_21, "C_BOX_21", 145, cx2, cex2, 10},
+        {u"税端数", nullptr, nullptr, BAN_11, "BAN_11", 1, right, C_BOX_11, "C_BOX_11", 156, cx2, cex2, 11},
+        {u"請求区分", nullptr, nullptr, BAN_20, "BAN_20", 1, right, C_BOX_20, "C_BOX_20", 137, cx2, cex2, 12},
+    };
+    for (const Layout& f : fields) {
+        QLabel* caption = make.label(QString::fromUtf16(f.caption), f.labelX, row(f.fieldRow), 76, f.labelName);
+        if (f.label)
+            *f.label = caption;
+        f.box = make.codeField(f.boxName, f.boxX, f.fieldRow, f.maxLength, f.align);
+        f.names = make.combo(f.namesName, f.boxX + 46, row(f.fieldRow), f.namesWidth);
+    }
     make.label(QStringLiteral("業者区分"), cx2, row(13), 76);
     ComboBox1 = make.combo("ComboBox1", cex2, row(13), 145);
     ComboBox1->addItems({QStringLiteral("法人・団体"), QStringLiteral("個人")});
