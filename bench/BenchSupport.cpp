@@ -10,8 +10,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QTableView>
+#include <QWidget>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace bench {
 
@@ -80,6 +82,22 @@ bool PaintWatch::eventFilter(QObject* watched, QEvent* event)
         m_grid->model()->rowCount() > 0)
         m_painted = true;
     return false;
+}
+
+bool PrepareSuite(const char* benchmark, const QString& root, const std::function<void(db::Connection&)>& fill)
+{
+    if (MakeSuiteOnce(root, fill))
+        return true;
+    std::fprintf(stderr, "%s: cannot make the suite database\n", benchmark);
+    return false;
+}
+
+std::unique_ptr<QWidget> ShowMainWindow()
+{
+    auto main = std::make_unique<QWidget>();
+    main->setGeometry(0, 0, 1200, 800);
+    main->show();
+    return main;
 }
 
 } // namespace bench

@@ -4,9 +4,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QTableView;
+class QWidget;
 
 namespace db {
 class Connection;
@@ -24,6 +26,12 @@ QStringList suiteParams(const QString& path);
 // only then given its name, so that an interrupted run leaves no half-filled
 // suite behind. False when the empty suite cannot be created.
 bool MakeSuiteOnce(const QString& root, const std::function<void(db::Connection&)>& fill);
+// MakeSuiteOnce, saying on standard error when it fails which benchmark could
+// not make its suite.
+bool PrepareSuite(const char* benchmark, const QString& root, const std::function<void(db::Connection&)>& fill);
+
+// A main window of an office screen's size, shown, for the forms to sit on.
+std::unique_ptr<QWidget> ShowMainWindow();
 
 // Common surnames and trades, each as its half-width reading and its name,
 // for made-up supplier names: supplier code picks kSurnames[code % 20] and

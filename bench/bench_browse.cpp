@@ -63,10 +63,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/browse");
     try {
-        if (!bench::MakeSuiteOnce(root, fillSuite)) {
-            std::fprintf(stderr, "bench_browse: cannot make the suite database\n");
+        if (!bench::PrepareSuite("bench_browse", root, fillSuite))
             return 1;
-        }
         QDir().mkpath(root + QStringLiteral("/VELDRUN"));
         QDir::setCurrent(root + QStringLiteral("/VELDRUN"));
         TDM2 dm;

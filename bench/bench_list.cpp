@@ -119,16 +119,12 @@ int main(int argc, char* argv[])
     InstallFontSubstitutions();
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/list");
     try {
-        if (!bench::MakeSuiteOnce(root, fillSuite)) {
-            std::fprintf(stderr, "bench_list: cannot make the suite database\n");
+        if (!bench::PrepareSuite("bench_list", root, fillSuite))
             return 1;
-        }
         TDM2 dm;
         dm.FDConnection1.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
-        QWidget main;
-        main.setGeometry(0, 0, 1200, 800);
-        main.show();
-        TForm8 list(dm, &main);
+        const std::unique_ptr<QWidget> main = bench::ShowMainWindow();
+        TForm8 list(dm, main.get());
         bench::PaintWatch painted(list.DBGrid1);
         bool ok = true;
 

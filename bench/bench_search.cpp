@@ -66,17 +66,13 @@ int main(int argc, char* argv[])
     InstallFontSubstitutions();
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/search");
     try {
-        if (!bench::MakeSuiteOnce(root, fillSuite)) {
-            std::fprintf(stderr, "bench_search: cannot make the suite database\n");
+        if (!bench::PrepareSuite("bench_search", root, fillSuite))
             return 1;
-        }
         db::Connection suite;
         suite.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
-        QWidget main;
-        main.setGeometry(0, 0, 1200, 800);
-        main.show();
-        Ttrad_sen2 list(suite, &main);
-        list.move(main.pos());
+        const std::unique_ptr<QWidget> main = bench::ShowMainWindow();
+        Ttrad_sen2 list(suite, main.get());
+        list.move(main->pos());
         bench::PaintWatch painted(list.DBGrid1);
 
         // Opening with both boxes empty: every live supplier.
