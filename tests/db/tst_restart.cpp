@@ -3,10 +3,34 @@
 #include "db/Query.h"
 #include "tests/support/TestSupport.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 using db::Connection;
 using db::Query;
+
+namespace {
+
+// Stops the shared server until the guard goes: it is started again however
+// the test ends, so that a failure here leaves the other tests a server.
+[[nodiscard]] auto serverStopped()
+{
+    testing::serverCommand(QStringLiteral("stop"));
+    return qScopeGuard([] {
+        try {
+            testing::serverCommand(QStringLiteral("start"));
+        } catch (const std::exception& e) {
+            qCritical("%s", e.what());
+        }
+    });
+}
+
+void restartServer()
+{
+    const auto restart = serverStopped();
+}
+
+} // namespace
 
 // The server goes away under an open connection and comes back.
 class TestRestart : public QObject
@@ -14,11 +38,6 @@ class TestRestart : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        testing::serverCommand(QStringLiteral("start")); // whatever happened, leave the server running
-    }
-
     void nextStatementReconnects()
     {
         testing::SuiteDatabase suite;
@@ -28,16 +47,15 @@ private slots:
         q.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
         q.open();
         QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 0);
-
-        testing::serverCommand(QStringLiteral("stop"));
-        try {
-            q.open();
-            QFAIL("the server is down, yet the statement ran");
-        } catch (const db::Error& e) {
-            QVERIFY2(e.isConnectionLost(), qPrintable(e.message()));
+        {
+            const auto restart = serverStopped();
+            try {
+                q.open();
+                QFAIL("the server is down, yet the statement ran");
+            } catch (const db::Error& e) {
+                QVERIFY2(e.isConnectionLost(), qPrintable(e.message()));
+            }
         }
-        testing::serverCommand(QStringLiteral("start"));
-
         Query insert(c);
         insert.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01) values (7, 'x')"));
         insert.execute();
@@ -53,8 +71,7 @@ private slots:
         Query q(c);
         q.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
         q.open();
-        testing::serverCommand(QStringLiteral("stop"));
-        testing::serverCommand(QStringLiteral("start"));
+        restartServer();
         // The attachment is stale; nothing was under way, so the layer connects again.
         q.open();
         QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 0);
@@ -69,8 +86,7 @@ private slots:
         q.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD) values (1)"));
         c.startTransaction();
         q.execute();
-        testing::serverCommand(QStringLiteral("stop"));
-        testing::serverCommand(QStringLiteral("start"));
+        restartServer();
         // The work of the open transaction is gone: that must not pass silently.
         QVERIFY_THROWS_EXCEPTION(db::Error, c.commit());
         QVERIFY(!c.inTransaction());

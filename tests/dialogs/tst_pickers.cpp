@@ -1,66 +1,37 @@
-#include <QApplication>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScreen>
-#include <QTableView>
-#include <QWheelEvent>
-#include <QtTest>
+// The code, trade-type and column pickers, worked from the keyboard and the mouse.
 
-#include <functional>
-#include <initializer_list>
-#include <memory>
-
-#include "db/Connection.h"
-#include "db/Query.h"
 #include "db/QueryModel.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/KOUZOU_SEL.h"
-#include "dialogs/Modal.h"
 #include "dialogs/Unit6.h"
+#include "tests/support/ScreenTesting.h"
 #include "tests/support/TestSupport.h"
+
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QWheelEvent>
+
+#include <memory>
+
+using namespace testing;
 
 namespace {
 
-const QString kKamoku = QStringLiteral("SELECT CD,NAME from LOOK_KAMOKU order by CD");
+const QString kKamoku = u"SELECT CD,NAME from LOOK_KAMOKU order by CD"_qs;
 constexpr int Ok = TPicker::ResultOk;
 constexpr int Cancel = TPicker::ResultCancel;
-
-void type(Qt::Key key)
-{
-    QTest::keyClick(QApplication::focusWidget(), key);
-}
-
-// Shows dialog through the modal seam with answer as the user (it must
-// close it) and returns the modal result.
-int shown(QDialog& dialog, const std::function<void()>& answer)
-{
-    modal::Script script;
-    script.answer([&](QDialog&) { answer(); });
-    const int result = modal::exec(dialog);
-    [&] {
-        QVERIFY2(script.verify().isEmpty(), qPrintable(script.verify()));
-    }();
-    return result;
-}
 
 // Shows dialog and types keys into it: only the last may close it.
 int typed(QDialog& dialog, std::initializer_list<Qt::Key> keys)
 {
-    return shown(dialog, [&] {
+    return showWith(dialog, [&] {
         for (const Qt::Key key : keys) {
             QVERIFY(dialog.isVisible());
             type(key);
         }
     });
-}
-
-void doubleClickRow(QTableView* grid, int row)
-{
-    const QPoint at = grid->visualRect(grid->model()->index(row, 0)).center();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at, 10);
 }
 
 // The texts of the grid's first column, one blank between them.
@@ -77,224 +48,201 @@ QList<int> tradeTypeResults()
     return {SelectedTradeTypeCode, SelectedTradeTypeMajor, SelectedTradeTypeMinor, SelectedTradeTypeRecNo};
 }
 
+// As the main screen calls the code picker: its statement, then its place.
+void prepareCodePicker(const QString& sql, const QPoint& at)
+{
+    pickers::Reopen(Form_kouzou_sel->FDQ_1, {sql}, {});
+    Form_kouzou_sel->resize(145, Form_kouzou_sel->height());
+    Form_kouzou_sel->move(at);
+}
+
+// Where the picker showed: the window's position, the form's size.
+QRect shownAt(TForm_kouzou_sel& picker)
+{
+    QRect at;
+    showWith(picker, [&] {
+        at = QRect(picker.pos(), picker.size());
+        type(Qt::Key_Escape);
+    });
+    return at;
+}
+
 } // namespace
 
 class TestPickers : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init() { QTest::failOnWarning(QRegularExpression(QStringLiteral("^modal::Script"))); }
-    void cleanupTestCase();
-
-    void codePicker();
-    void tradeTypePicker();
-    void ctrlWheelZooms();
-    void columnPicker();
-
-private:
-    void execute(const QString& sql)
-    {
-        db::Query q(*m_suite);
-        q.setSql(sql);
-        q.execute();
-    }
-    // As the main screen calls the code picker: its statement, then its place.
-    void prepareCodePicker(const QString& sql, const QPoint& at)
-    {
-        pickers::Reopen(Form_kouzou_sel->FDQ_1, {sql}, {});
-        Form_kouzou_sel->resize(145, Form_kouzou_sel->height());
-        Form_kouzou_sel->move(at);
-    }
-
-    std::unique_ptr<testing::SuiteDatabase> m_database;
-    std::unique_ptr<db::Connection> m_suite;
+    std::unique_ptr<SuiteDatabase> m_database;
+    std::unique_ptr<SuiteSql> m_suite;
     std::unique_ptr<QWidget> m_main;
-};
 
-void TestPickers::initTestCase()
-{
-    InstallFontSubstitutions();
-    m_database = std::make_unique<testing::SuiteDatabase>();
-    m_suite = std::make_unique<db::Connection>();
-    m_suite->setParams(m_database->params());
-    // Stored out of order: only the statements' ordering lists them by code.
-    for (const char* values : {"201, '労務費'", "101, '材料費'"})
-        execute(
-            QStringLiteral("insert into LOOK_KAMOKU (CD, NAME) values (%1)").arg(QString::fromUtf8(values)));
-    for (const char* values : {"12, 3, '塗装'", "3, 2, '造作材'", "1, 0, '仮設工事'", "3, 0, '木工事'"})
-        execute(QStringLiteral("insert into MAS_KOUSYU_02 (BL_KUBUN, BM_KUBUN, NAME01) values (%1)")
-                    .arg(QString::fromUtf8(values)));
-
-    m_main = std::make_unique<QWidget>();
-    m_main->setGeometry(60, 40, 1100, 700);
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-    Form_kouzou_sel = new TForm_kouzou_sel(*m_suite, m_main.get());
-    KOUSYU_MAS = new TKOUSYU_MAS(*m_suite, m_main.get());
-    Form6 = new TForm6(m_main.get());
-}
-
-void TestPickers::cleanupTestCase()
-{
-    m_main.reset(); // and the pickers with it, which must not stay behind in their globals
-    QVERIFY(!Form6 && !KOUSYU_MAS && !Form_kouzou_sel);
-    m_suite.reset();
-}
-
-void TestPickers::codePicker()
-{
-    TForm_kouzou_sel& picker = *Form_kouzou_sel;
-    prepareCodePicker(kKamoku, {400, 300});
-    // Written after the caller opened the list (fixed rows): showing lists it.
-    execute(QStringLiteral("insert into LOOK_KAMOKU (CD, NAME) values (301, '外注費')"));
-    const auto check = [&] {
-        QCOMPARE(firstColumn(picker.DBGrid1), QStringLiteral("材料費 労務費 外注費"));
-        // Three rows and one for the title, each 1.25 times a box's height, where the caller put it.
-        QCOMPARE(picker.height(), int(1.25 * picker.Edit1->height()) * 4);
-        QCOMPARE(picker.pos(), QPoint(400, 300));
-        QCOMPARE(QApplication::focusWidget(), picker.DBGrid1);
-        type(Qt::Key_Down);
-        type(Qt::Key_Return);
-    };
-    QCOMPARE(shown(picker, check), Ok);
-    QCOMPARE(SelCode, 201);
-    QCOMPARE(SelName, QStringLiteral("労務費"));
-    QVERIFY(picker.FDQ_1.isOpen()); // left open for the caller
-
-    QCOMPARE(shown(picker, [&] { doubleClickRow(picker.DBGrid1, 2); }), Ok);
-    QCOMPARE(SelCode, 301);
-    // Esc and the cancel button keep what was picked.
-    QCOMPARE(typed(picker, {Qt::Key_Down, Qt::Key_Escape}), Cancel);
-    QCOMPARE(shown(picker, [&] { picker.BitBtn1->click(); }), Cancel);
-    QCOMPARE(SelCode, 301);
-    QCOMPARE(SelName, QStringLiteral("外注費"));
-
-    // A code that is not a number picks 0.
-    prepareCodePicker(QStringLiteral("select 'A1' as CD, '記号' as NAME from RDB$DATABASE"), {400, 300});
-    QCOMPARE(shown(picker, [&] { picker.BitBtn2->click(); }), Ok);
-    QCOMPARE(SelCode, 0);
-    QCOMPARE(SelName, QStringLiteral("記号"));
-
-    // Placement beside the main screen.
-    const QRect main = m_main->frameGeometry();
-    // Where it showed: the window's position, the form's size.
-    const auto shownAt = [&](TForm_kouzou_sel& picker) {
-        QRect at;
-        shown(picker, [&] {
-            at = QRect(picker.pos(), picker.size());
-            type(Qt::Key_Escape);
-        });
-        return at;
-    };
-    // Never placed: near the main screen's top left corner, not centred.
-    TForm_kouzou_sel fresh(*m_suite, m_main.get());
-    fresh.FDQ_1.setSql(kKamoku);
-    QCOMPARE(shownAt(fresh).topLeft(), main.topLeft() + QPoint(50, 50));
-    const int rowHeight = int(1.25 * picker.Edit1->height());
-    prepareCodePicker(kKamoku, {0, 300}); // a left of 0 is no place
-    QCOMPARE(shownAt(picker).topLeft(), QPoint(main.left() + 50, 300));
-    // Low on the main screen: lifted to end at its bottom.
-    prepareCodePicker(kKamoku, {400, main.bottom() - 20});
-    const QRect lifted = shownAt(picker);
-    QCOMPARE(lifted.height(), rowHeight * 4);
-    QCOMPARE(lifted.top() + lifted.height(), main.top() + main.height());
-
-    // Hundreds of rows: at the top, and short of the screen's bottom.
-    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-    prepareCodePicker(QStringLiteral("select RDB$TYPE as CD, RDB$TYPE_NAME as NAME from RDB$TYPES"),
-                      {400, 300});
-    QVERIFY(rowHeight * (picker.FDQ_1.recordCount() + 1) > screenHeight);
-    const QRect tall = shownAt(picker);
-    QCOMPARE(tall.top(), 10);
-    QVERIFY(tall.bottom() < screenHeight - picker.BitBtn1->height());
-}
-
-void TestPickers::tradeTypePicker()
-{
-    TKOUSYU_MAS& picker = *KOUSYU_MAS;
-    const QRect monitor = QGuiApplication::primaryScreen()->geometry();
-    const auto check = [&] {
-        // Headings show their major number, minor categories their full code.
-        QCOMPARE(firstColumn(picker.DBGrid1), QStringLiteral("1 3 302 1203"));
-        // Full height at the monitor's top, centred across the main screen.
-        QCOMPARE(picker.y(), monitor.top());
-        QCOMPARE(picker.height(), monitor.height() - 2 * picker.Panel1->height());
-        QVERIFY(qAbs(picker.frameGeometry().center().x() - m_main->frameGeometry().center().x()) <= 2);
-        type(Qt::Key_Down);
-        type(Qt::Key_Down);
-        type(Qt::Key_Return);
-    };
-    QCOMPARE(shown(picker, check), Ok);
-    QCOMPARE(tradeTypeResults(), (QList<int>{302, 3, 2, 3}));
-    QCOMPARE(SelectedTradeTypeName, QStringLiteral("造作材"));
-    QCOMPARE(shown(picker, [&] { doubleClickRow(picker.DBGrid1, 3); }), Ok);
-    QCOMPARE(tradeTypeResults(), (QList<int>{1203, 12, 3, 4}));
-
-    // The search list's own statement; a heading picks minor 0.
-    pickers::Reopen(picker.FDQ_1,
-                    {QStringLiteral("select BL_KUBUN*100+BM_KUBUN as KOUSYU,NAME01 as NAME_01,'1' as ARI "
-                                    "from MAS_KOUSYU_02 order by KOUSYU")},
-                    {});
-    QCOMPARE(typed(picker, {Qt::Key_Enter}), Ok);
-    QCOMPARE(tradeTypeResults(), (QList<int>{100, 1, 0, 1}));
-    QCOMPARE(SelectedTradeTypeName, QStringLiteral("仮設工事"));
-    // Esc keeps the results.
-    QCOMPARE(typed(picker, {Qt::Key_Down, Qt::Key_Escape}), Cancel);
-    QCOMPARE(tradeTypeResults(), (QList<int>{100, 1, 0, 1}));
-}
-
-void TestPickers::ctrlWheelZooms()
-{
-    for (QTableView* grid : {Form_kouzou_sel->DBGrid1, KOUSYU_MAS->DBGrid1}) {
-        const auto turn = [grid](int delta, Qt::KeyboardModifiers modifiers, int times = 1) {
-            for (int i = 0; i < times; ++i) {
-                QWheelEvent event({}, {}, {}, QPoint(0, delta), Qt::NoButton, modifiers, Qt::NoScrollPhase,
-                                  false);
-                QApplication::sendEvent(grid->viewport(), &event);
-            }
-            return grid->font().pointSize();
-        };
-        QCOMPARE(turn(120, Qt::NoModifier), 14); // scrolls
-        QCOMPARE(turn(-120, Qt::ControlModifier), 14);
-        QCOMPARE(turn(120, Qt::ControlModifier, 12), 25);
-        QVERIFY(grid->verticalHeader()->defaultSectionSize() > QFontMetrics(grid->font()).height());
-        QCOMPARE(turn(-120, Qt::ControlModifier, 11), 14);
-    }
-}
-
-void TestPickers::columnPicker()
-{
-    TForm6& picker = *Form6;
-    db::Query fields(*m_suite);
-    fields.setSql(QStringLiteral("select 1 as CD, 'コード' as NAME01, '数字' as TYPE from RDB$DATABASE "
-                                 "union all select 2, '名前', '文字' from RDB$DATABASE "
-                                 "union all select 3, '住所', '文字' from RDB$DATABASE"));
-    fields.open();
-    // The import's own grid over the same list keeps its columns.
-    db::QueryModel importGrid(fields);
-    importGrid.setColumns({{QStringLiteral("NAME01"), {}, 0, {}, {}}});
-    picker.setSource(&fields);
-    QCOMPARE(importGrid.columnCount(), 1);
-
-    // Typing into the list closes nothing; Enter picks.
-    QCOMPARE(typed(picker, {Qt::Key_A, Qt::Key_1, Qt::Key_Space, Qt::Key_Delete, Qt::Key_Backspace,
-                            Qt::Key_F2, Qt::Key_Up, Qt::Key_Down, Qt::Key_Return}),
-             Ok);
-    QCOMPARE(fields.recNo(), 2);
-    QCOMPARE(shown(picker, [&] { doubleClickRow(picker.DBGrid2, 2); }), Ok);
-    QCOMPARE(fields.field(QStringLiteral("CD")).asInteger(), 3);
-    QCOMPARE(typed(picker, {Qt::Key_Escape}), Cancel);
-
-    // A list that goes away leaves an empty picker behind.
+private slots:
+    void initTestCase()
     {
-        db::Query gone(*m_suite);
-        picker.setSource(&gone);
+        InstallFontSubstitutions();
+        m_database = std::make_unique<SuiteDatabase>();
+        m_suite = std::make_unique<SuiteSql>(m_database->params());
+        // Stored out of order: only the statements' ordering lists them by code.
+        for (const char* values : {"201, '労務費'", "101, '材料費'"})
+            m_suite->run(u"insert into LOOK_KAMOKU (CD, NAME) values (%1)"_qs.arg(QString::fromUtf8(values)));
+        for (const char* values : {"12, 3, '塗装'", "3, 2, '造作材'", "1, 0, '仮設工事'", "3, 0, '木工事'"})
+            m_suite->run(u"insert into MAS_KOUSYU_02 (BL_KUBUN, BM_KUBUN, NAME01) values (%1)"_qs.arg(
+                QString::fromUtf8(values)));
+
+        m_main = mainWindow();
+        Form_kouzou_sel = new TForm_kouzou_sel(m_suite->connection(), m_main.get());
+        KOUSYU_MAS = new TKOUSYU_MAS(m_suite->connection(), m_main.get());
+        Form6 = new TForm6(m_main.get());
     }
-    QCOMPARE(picker.source(), nullptr);
-    QCOMPARE(picker.DBGrid2->model(), nullptr);
-}
+
+    void init() { QTest::failOnWarning(QRegularExpression(u"^modal::Script"_qs)); }
+
+    void cleanupTestCase()
+    {
+        m_main.reset(); // and the pickers with it, which must not stay behind in their globals
+        QVERIFY(!Form6 && !KOUSYU_MAS && !Form_kouzou_sel);
+    }
+
+    void codePicker()
+    {
+        TForm_kouzou_sel& picker = *Form_kouzou_sel;
+        prepareCodePicker(kKamoku, {400, 300});
+        // Written after the caller opened the list (fixed rows): showing lists it.
+        m_suite->run(u"insert into LOOK_KAMOKU (CD, NAME) values (301, '外注費')"_qs);
+        const auto check = [&] {
+            QCOMPARE(firstColumn(picker.DBGrid1), u"材料費 労務費 外注費"_qs);
+            // Three rows and one for the title, each 1.25 times a box's height, where the caller put it.
+            QCOMPARE(picker.height(), int(1.25 * picker.Edit1->height()) * 4);
+            QCOMPARE(picker.pos(), QPoint(400, 300));
+            QCOMPARE(focused(), picker.DBGrid1);
+            type(Qt::Key_Down);
+            type(Qt::Key_Return);
+        };
+        QCOMPARE(showWith(picker, check), Ok);
+        QCOMPARE(QString::number(SelCode) + SelName, u"201労務費"_qs);
+        QVERIFY(picker.FDQ_1.isOpen()); // left open for the caller
+
+        QCOMPARE(showWith(picker, [&] { clickRow(picker.DBGrid1, 2, true); }), Ok);
+        // Esc and the cancel button keep what was picked.
+        QCOMPARE(typed(picker, {Qt::Key_Down, Qt::Key_Escape}), Cancel);
+        QCOMPARE(showWith(picker, [&] { picker.BitBtn1->click(); }), Cancel);
+        QCOMPARE(QString::number(SelCode) + SelName, u"301外注費"_qs);
+
+        // A code that is not a number picks 0.
+        prepareCodePicker(u"select 'A1' as CD, '記号' as NAME from RDB$DATABASE"_qs, {400, 300});
+        QCOMPARE(showWith(picker, [&] { picker.BitBtn2->click(); }), Ok);
+        QCOMPARE(QString::number(SelCode) + SelName, u"0記号"_qs);
+    }
+
+    void codePickerPlacement()
+    {
+        TForm_kouzou_sel& picker = *Form_kouzou_sel;
+        const QRect main = m_main->frameGeometry();
+        // Never placed: near the main screen's top left corner, not centred.
+        TForm_kouzou_sel fresh(m_suite->connection(), m_main.get());
+        fresh.FDQ_1.setSql(kKamoku);
+        QCOMPARE(shownAt(fresh).topLeft(), main.topLeft() + QPoint(50, 50));
+        prepareCodePicker(kKamoku, {0, 300}); // a left of 0 is no place
+        QCOMPARE(shownAt(picker).topLeft(), QPoint(main.left() + 50, 300));
+        // Low on the main screen: lifted to end at its bottom.
+        prepareCodePicker(kKamoku, {400, main.bottom() - 20});
+        const QRect lifted = shownAt(picker);
+        QCOMPARE(lifted.top() + lifted.height(), main.top() + main.height());
+
+        // Hundreds of rows: at the top, and short of the screen's bottom.
+        const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+        prepareCodePicker(u"select RDB$TYPE as CD, RDB$TYPE_NAME as NAME from RDB$TYPES"_qs, {400, 300});
+        QVERIFY(int(1.25 * picker.Edit1->height()) * (picker.FDQ_1.recordCount() + 1) > screenHeight);
+        const QRect tall = shownAt(picker);
+        QCOMPARE(tall.top(), 10);
+        QVERIFY(tall.bottom() < screenHeight - picker.BitBtn1->height());
+    }
+
+    void tradeTypePicker()
+    {
+        TKOUSYU_MAS& picker = *KOUSYU_MAS;
+        const QRect monitor = QGuiApplication::primaryScreen()->geometry();
+        const auto check = [&] {
+            // Headings show their major number, minor categories their full code.
+            QCOMPARE(firstColumn(picker.DBGrid1), u"1 3 302 1203"_qs);
+            // Full height at the monitor's top, centred across the main screen.
+            QCOMPARE(picker.y(), monitor.top());
+            QCOMPARE(picker.height(), monitor.height() - 2 * picker.Panel1->height());
+            QVERIFY(qAbs(picker.frameGeometry().center().x() - m_main->frameGeometry().center().x()) <= 2);
+            type(Qt::Key_Down);
+            type(Qt::Key_Down);
+            type(Qt::Key_Return);
+        };
+        QCOMPARE(showWith(picker, check), Ok);
+        QCOMPARE(tradeTypeResults(), (QList<int>{302, 3, 2, 3}));
+        QCOMPARE(SelectedTradeTypeName, u"造作材"_qs);
+        QCOMPARE(showWith(picker, [&] { clickRow(picker.DBGrid1, 3, true); }), Ok);
+        QCOMPARE(tradeTypeResults(), (QList<int>{1203, 12, 3, 4}));
+
+        // The search list's own statement; a heading picks minor 0.
+        pickers::Reopen(
+            picker.FDQ_1,
+            {u"select BL_KUBUN*100+BM_KUBUN as KOUSYU,NAME01 as NAME_01,'1' as ARI from MAS_KOUSYU_02 "
+             u"order by KOUSYU"_qs},
+            {});
+        QCOMPARE(typed(picker, {Qt::Key_Enter}), Ok);
+        QCOMPARE(tradeTypeResults(), (QList<int>{100, 1, 0, 1}));
+        QCOMPARE(SelectedTradeTypeName, u"仮設工事"_qs);
+        QCOMPARE(typed(picker, {Qt::Key_Down, Qt::Key_Escape}), Cancel); // Esc keeps the results
+        QCOMPARE(tradeTypeResults(), (QList<int>{100, 1, 0, 1}));
+    }
+
+    void ctrlWheelZooms()
+    {
+        for (QTableView* grid : {Form_kouzou_sel->DBGrid1, KOUSYU_MAS->DBGrid1}) {
+            const auto turn = [grid](int delta, Qt::KeyboardModifiers modifiers, int times = 1) {
+                for (int i = 0; i < times; ++i) {
+                    QWheelEvent event({}, {}, {}, QPoint(0, delta), Qt::NoButton, modifiers,
+                                      Qt::NoScrollPhase, false);
+                    QApplication::sendEvent(grid->viewport(), &event);
+                }
+                return grid->font().pointSize();
+            };
+            QCOMPARE(turn(120, Qt::NoModifier), 14); // scrolls
+            QCOMPARE(turn(-120, Qt::ControlModifier), 14);
+            QCOMPARE(turn(120, Qt::ControlModifier, 12), 25);
+            QVERIFY(grid->verticalHeader()->defaultSectionSize() > QFontMetrics(grid->font()).height());
+            QCOMPARE(turn(-120, Qt::ControlModifier, 11), 14);
+        }
+    }
+
+    void columnPicker()
+    {
+        TForm6& picker = *Form6;
+        db::Query fields(m_suite->connection());
+        fields.setSql(u"select 1 as CD, 'コード' as NAME01, '数字' as TYPE from RDB$DATABASE "
+                      u"union all select 2, '名前', '文字' from RDB$DATABASE "
+                      u"union all select 3, '住所', '文字' from RDB$DATABASE"_qs);
+        fields.open();
+        // The import's own grid over the same list keeps its columns.
+        db::QueryModel importGrid(fields);
+        importGrid.setColumns({{u"NAME01"_qs, {}, 0, {}, {}}});
+        picker.setSource(&fields);
+        QCOMPARE(importGrid.columnCount(), 1);
+
+        // Typing into the list closes nothing; Enter picks.
+        QCOMPARE(typed(picker, {Qt::Key_A, Qt::Key_1, Qt::Key_Space, Qt::Key_Delete, Qt::Key_Backspace,
+                                Qt::Key_F2, Qt::Key_Up, Qt::Key_Down, Qt::Key_Return}),
+                 Ok);
+        QCOMPARE(fields.recNo(), 2);
+        QCOMPARE(showWith(picker, [&] { clickRow(picker.DBGrid2, 2, true); }), Ok);
+        QCOMPARE(fields.field(u"CD"_qs).asInteger(), 3);
+        QCOMPARE(typed(picker, {Qt::Key_Escape}), Cancel);
+
+        { // a list that goes away leaves an empty picker behind
+            db::Query gone(m_suite->connection());
+            picker.setSource(&gone);
+        }
+        QCOMPARE(picker.source(), nullptr);
+        QCOMPARE(picker.DBGrid2->model(), nullptr);
+    }
+};
 
 QTEST_MAIN(TestPickers)
 #include "tst_pickers.moc"

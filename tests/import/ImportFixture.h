@@ -4,48 +4,28 @@
 // module with the suite and the local database open, the column picker, the
 // import form, and a stand-in for the main screen's three boxes whose widths
 // long texts are fitted to (at the main screen's design widths and font).
-// The suite is checked through a connection of its own, as another
-// workstation sees it.
+// The suite is checked as another workstation sees it.
 
-#include "db/Connection.h"
-#include "db/Query.h"
 #include "dialogs/Fonts.h"
-#include "dialogs/MESSAGE_FROM.h"
-#include "dialogs/Modal.h"
 #include "dialogs/Unit6.h"
 #include "import/Unit5.h"
 #include "suite/Unit2.h"
+#include "tests/support/ScreenTesting.h"
 #include "tests/support/TestSupport.h"
 #include "util/Cp932.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QStringEncoder>
 #include <QTemporaryDir>
-#include <QTest>
 
-#include <memory>
 #include <stdexcept>
 
 namespace testing {
 
 enum class Encoding { Cp932, Utf8Mark, Utf16LeMark };
-
-// Answers a plain message box with Enter, keeping its text.
-inline modal::Script::Responder ok(QStringList* said)
-{
-    return [said](QDialog& d) {
-        if (auto* box = qobject_cast<QMessageBox*>(&d))
-            *said << box->text();
-        else if (auto* message = qobject_cast<TMASSAGE_FORM*>(&d))
-            *said << message->LABEL->text();
-        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &d, Qt::Key_Return);
-    };
-}
 
 class ImportProgram
 {
@@ -55,20 +35,23 @@ public:
         InstallFontSubstitutions();
         dm.FDConnection1.params() = installation.params();
         // The local scratch database, as the main screen's first showing makes it.
-        const QString local = installation.localFolder() + QStringLiteral("/VELDRUN.FDB");
+        const QString local = installation.localFolder() + u"/VELDRUN.FDB"_qs;
         QDir().mkpath(installation.localFolder());
-        dm.FDConnection_L.params() = serverParams(local) << QStringLiteral("CreateDatabase=true");
+        dm.FDConnection_L.params() = serverParams(local) << u"CreateDatabase=true"_qs;
         dm.FDConnection_L.connect();
         dm.FDConnection_L.disconnect();
         dm.FDConnection_L.params() = serverParams(local);
-        m_check.params() = installation.params();
 
-        QFont mincho(QStringLiteral("ＭＳ 明朝"));
+        QFont mincho(u"ＭＳ 明朝"_qs);
         mincho.setPixelSize(19);
         screen.setFont(mincho);
-        ED_02_1 = box("ED_02_1", 380);
-        E_MAILE = box("E_MAILE", 935);
-        ED_12 = box("ED_12", 160);
+        for (const auto& [box, name, width] :
+             {std::tuple(&ED_02_1, "ED_02_1", 380), std::tuple(&E_MAILE, "E_MAILE", 935),
+              std::tuple(&ED_12, "ED_12", 160)}) {
+            *box = new QLineEdit(&screen);
+            (*box)->setObjectName(QLatin1String(name));
+            (*box)->setFixedWidth(width);
+        }
         Form6 = new TForm6(&screen);
         form = new TForm_Txt_Con(dm, &screen);
         form->setWidthReferences(ED_02_1, E_MAILE, ED_12);
@@ -76,25 +59,13 @@ public:
 
     // A file of the test's, written in the given encoding and line ending.
     QString writeFile(const QString& name, const QStringList& lines, Encoding encoding = Encoding::Cp932,
-                      const QString& ending = QStringLiteral("\r\n"))
+                      const QString& ending = u"\r\n"_qs)
     {
         const QString text = lines.join(ending) + ending;
-        QByteArray bytes;
-        switch (encoding) {
-        case Encoding::Cp932:
-            bytes = cp932::encode(text);
-            break;
-        case Encoding::Utf8Mark:
-            bytes = QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-            break;
-        case Encoding::Utf16LeMark:
-            bytes = QByteArray("\xFF\xFE");
-            for (const QChar c : text) {
-                bytes += char(c.unicode() & 0xFF);
-                bytes += char(c.unicode() >> 8);
-            }
-            break;
-        }
+        QStringEncoder marked(encoding == Encoding::Utf8Mark ? QStringConverter::Utf8
+                                                             : QStringConverter::Utf16LE,
+                              QStringConverter::Flag::WriteBom);
+        const QByteArray bytes = encoding == Encoding::Cp932 ? cp932::encode(text) : QByteArray(marked(text));
         const QString path = m_files.filePath(name);
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
@@ -112,73 +83,57 @@ public:
         return QTest::qWaitForWindowExposed(form);
     }
 
-    void execute(const QString& sql)
+    // Presses 取　込, answering each message with Enter; returns what they said.
+    QStringList run(int messages = 0)
     {
-        db::Query q(m_check);
-        q.setSql(sql);
-        q.execute();
+        return answering([&] { QTest::mouseClick(form->BitBtn1, Qt::LeftButton); },
+                         QList<Responder>(messages, press(Qt::Key_Return)));
     }
 
-    // Rows of a select on the suite, each a map of column to value.
-    QList<QVariantMap> rows(const QString& sql) { return rowsOf(m_check, sql); }
     QVariantMap supplier(int code)
     {
-        return rows(QStringLiteral("select * from MAS_SIIRE where T_CD = %1").arg(code)).value(0);
+        return suite.rows(u"select * from MAS_SIIRE where T_CD = %1"_qs.arg(code)).value(0);
     }
-    int count() { return rows(QStringLiteral("select count(*) as N from MAS_SIIRE")).value(0).value(QStringLiteral("N")).toInt(); }
+    QString name(int code) { return supplier(code).value(u"T_NAME01"_qs).toString(); }
+    int count() { return suite.value(u"select count(*) from MAS_SIIRE"_qs).toInt(); }
     // The code a supplier registered now would get.
-    int nextCode()
-    {
-        return rows(QStringLiteral("select GEN_ID(GYOUSYA_ID, 1) as N from RDB$DATABASE")).value(0).value(QStringLiteral("N")).toInt();
-    }
+    int nextCode() { return suite.value(u"select GEN_ID(GYOUSYA_ID, 1) from RDB$DATABASE"_qs).toInt(); }
+
     // The file's columns as the mapping stands: "CD NAME01 CD2 RETU_NAME RETU_NAME2 TYPE".
     QStringList columns()
     {
+        db::Query q(dm.FDConnection_L);
+        q.setSql(u"select CD, NAME01, CD2, RETU_NAME, RETU_NAME2, TYPE from SIIRE_CON2 order by CD"_qs);
         QStringList lines;
-        for (const QVariantMap& r : rowsOf(dm.FDConnection_L, QStringLiteral("select * from SIIRE_CON2 order by CD"))) {
+        for (q.open(); !q.eof(); q.next()) {
             QStringList values;
-            for (const char* c : {"CD", "NAME01", "CD2", "RETU_NAME", "RETU_NAME2", "TYPE"})
-                values << (r.value(QLatin1String(c)).isNull() ? QStringLiteral("-") : r.value(QLatin1String(c)).toString());
+            for (int i = 0; i < q.fieldCount(); ++i)
+                values << (q.field(i).isNull() ? u"-"_qs : q.field(i).asString());
             lines << values.join(u' ');
         }
         return lines;
     }
 
-    db::Connection& check() { return m_check; }
+    // The stored text is what is left of full once characters are removed
+    // from its end until it fits the box (whole when it fits).
+    bool fitted(const QString& stored, const QString& full, const QWidget* box) const
+    {
+        const QFontMetrics metrics(form->L_MOJI->font());
+        return !stored.isEmpty() && full.startsWith(stored) &&
+               metrics.horizontalAdvance(stored) <= box->width() &&
+               (stored == full || metrics.horizontalAdvance(full.left(stored.size() + 1)) > box->width());
+    }
 
     Installation installation;
+    SuiteSql suite{installation.params()};
     TDM2 dm;
     QWidget screen;
-    QLineEdit* ED_02_1;
-    QLineEdit* E_MAILE;
-    QLineEdit* ED_12;
-    TForm_Txt_Con* form;
+    QLineEdit* ED_02_1 = nullptr;
+    QLineEdit* E_MAILE = nullptr;
+    QLineEdit* ED_12 = nullptr;
+    TForm_Txt_Con* form = nullptr;
 
 private:
-    QLineEdit* box(const char* name, int width)
-    {
-        auto* edit = new QLineEdit(&screen);
-        edit->setObjectName(QLatin1String(name));
-        edit->setFixedWidth(width);
-        return edit;
-    }
-
-    static QList<QVariantMap> rowsOf(db::Connection& connection, const QString& sql)
-    {
-        db::Query q(connection);
-        q.setSql(sql);
-        q.open();
-        QList<QVariantMap> result;
-        for (; !q.eof(); q.next()) {
-            QVariantMap r;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                r.insert(q.fieldName(i), q.field(i).value());
-            result << r;
-        }
-        return result;
-    }
-
-    db::Connection m_check;
     QTemporaryDir m_files;
 };
 

@@ -36,6 +36,7 @@ private slots:
                      (QStringList{u"a"_qs, u"東京"_qs}));
         const QStringList file = {
             u"01224,,0660005,ﾎｯｶｲﾄﾞｳ,ﾁﾄｾｼ,ｷｮｳﾜ(88-2､,北海道,千歳市,協和（８８－２、,1,0,0,0,0,0"_qs,
+            u"01224,,0660005,ﾎｯｶｲﾄﾞｳ,ﾁﾄｾｼ,271-10､,北海道,千歳市,２７１－１０、,1,0,0,0,0,0"_qs,
             u"01224,,0660005,ﾎｯｶｲﾄﾞｳ,ﾁﾄｾｼ,1752ﾊﾞﾝﾁ),北海道,千歳市,１７５２番地）,1,0,0,0,0,0"_qs,
             QString(),
             u"26102,,6028134,ｷｮｳﾄﾌ,ｷｮｳﾄｼ,ｲｯﾁｮｳﾒ,京都府,京都市,一町目（大宮通、,0,0,0,0,0,0"_qs,
@@ -45,14 +46,15 @@ private slots:
         };
         const std::vector<postal::Row> rows = postal::ReadRows(file);
         QCOMPARE(rows.size(), size_t(4));
-        QCOMPARE(rows[0].district, u"協和（８８－２、１７５２番地）"_qs);
-        QCOMPARE(rows[0].reading, u"ﾎｯｶｲﾄﾞｳﾁﾄｾｼｷｮｳﾜ(88-2､1752ﾊﾞﾝﾁ)"_qs);
-        QCOMPARE(std::pair(rows[0].firstLine, rows[0].lastLine), std::pair(1, 2));
+        // Three lines of one code are one row.
+        QCOMPARE(rows[0].district, u"協和（８８－２、２７１－１０、１７５２番地）"_qs);
+        QCOMPARE(rows[0].reading, u"ﾎｯｶｲﾄﾞｳﾁﾄｾｼｷｮｳﾜ(88-2､271-10､1752ﾊﾞﾝﾁ)"_qs);
+        QCOMPARE(std::pair(rows[0].firstLine, rows[0].lastLine), std::pair(1, 3));
         QCOMPARE(rows[0].tikuCd, 1224);
         // A reading repeated on every line is taken once.
         QCOMPARE(rows[1].district, u"一町目（大宮通、丸太町通）"_qs);
         QCOMPARE(rows[1].reading, u"ｷｮｳﾄﾌｷｮｳﾄｼｲｯﾁｮｳﾒ"_qs);
-        QCOMPARE(rows[1].firstLine, 4);
+        QCOMPARE(rows[1].firstLine, 5); // after a blank line
         // Another code ends a record left open; a code that is no number is 0.
         QCOMPARE(rows[2].district, u"（未閉"_qs);
         QCOMPARE(rows[2].tikuCd, 0);

@@ -178,21 +178,27 @@ private slots:
             params(QStringLiteral("D:\\VORNALIX.FDB"), QStringLiteral("10.0.0.5"), secret), kOldPath,
             kOldServer, optBin, "/opt/bin\r\n", secret);
 
+        row("NET.inf wins: the third line of NET.txt makes no EXE_PATH.inf",
+            {{kNetInf, "fbhost\r\nD:\\X.FDB\r\n"}, {kNetTxt, "x.fdb\r\n\r\n\\\\nas\\C\\suite\r\n"}},
+            params(QStringLiteral("D:\\X.FDB"), fbhost), kOldPath, kOldServer);
+
         row("NET.txt one step up", {{kNetTxt, "..\\DATA\\VORNALIX.FDB\r\n"}}, params(dataDb), dataDb, {});
         row("NET.txt two steps up lose both", {{kNetTxt, "..\\..\\DATA\\VORNALIX.FDB"}}, params(dataDb),
             dataDb, {});
-        row("NET.txt steps written with slashes", {{kNetTxt, "../DATA/VORNALIX.FDB\r\n"}}, params(dataDb), dataDb,
-            {});
+        row("NET.txt steps written with slashes", {{kNetTxt, "../DATA/VORNALIX.FDB\r\n"}}, params(dataDb),
+            dataDb, {});
         row("NET.txt steps of both kinds", {{kNetTxt, "..\\../DATA\\VORNALIX.FDB\r\n"}}, params(dataDb),
             dataDb, {});
         row("NET.txt Windows path on the loopback server reads as a local path",
             {{kNetTxt, "\\srv\\suite\\X.FDB\r\n"}}, params(QStringLiteral("/srv/suite/X.FDB")),
             QStringLiteral("/srv/suite/X.FDB"), {});
-        row("NET.txt path for another server is kept as written", {{kNetTxt, "D:\\DATA\\X.FDB\r\nfbhost\r\n"}},
-            params(QStringLiteral("D:\\DATA\\X.FDB"), fbhost), QStringLiteral("D:\\DATA\\X.FDB"), fbhost);
+        row("NET.txt path for another server is kept as written",
+            {{kNetTxt, "D:\\DATA\\X.FDB\r\nfbhost\r\n"}}, params(QStringLiteral("D:\\DATA\\X.FDB"), fbhost),
+            QStringLiteral("D:\\DATA\\X.FDB"), fbhost);
         row("NET.txt localhost in the second line is the loopback server",
-            {{kNetTxt, "\\srv\\X.FDB\r\nlocalhost\r\n"}}, params(QStringLiteral("/srv/X.FDB"), QStringLiteral("localhost")),
-            QStringLiteral("/srv/X.FDB"), QStringLiteral("localhost"));
+            {{kNetTxt, "\\srv\\X.FDB\r\nlocalhost\r\n"}},
+            params(QStringLiteral("/srv/X.FDB"), QStringLiteral("localhost")), QStringLiteral("/srv/X.FDB"),
+            QStringLiteral("localhost"));
         row("NET.inf on the loopback server reads the path as a local one",
             {{kNetInf, "127.0.0.1\r\n\\srv\\X.FDB\r\n"}},
             params(QStringLiteral("/srv/X.FDB"), QStringLiteral("127.0.0.1")), kOldPath, kOldServer);
@@ -318,7 +324,8 @@ private slots:
     // A database named the Windows way is reached for real on this machine.
     void windowsPathsConnect()
     {
-        for (const QByteArray& netTxt : {QByteArray("..\\DATA\\VORNALIX.FDB\r\n"), QByteArray("../DATA/VORNALIX.FDB\n")}) {
+        for (const QByteArray& netTxt :
+             {QByteArray("..\\DATA\\VORNALIX.FDB\r\n"), QByteArray("../DATA/VORNALIX.FDB\n")}) {
             Installation inst;
             QVERIFY(QDir().mkpath(inst.root + QStringLiteral("/DATA")));
             testing::SuiteDatabase database(testing::Suite::Current, inst.root + QStringLiteral("/DATA"));
@@ -331,7 +338,8 @@ private slots:
             suite.setConnected(false);
 
             QFile::remove(inst.file(kNetTxt));
-            inst.write(kNetInf, "127.0.0.1\r\n" + QString(database.path()).replace(u'/', u'\\').toUtf8() + "\r\n");
+            inst.write(kNetInf,
+                       "127.0.0.1\r\n" + QString(database.path()).replace(u'/', u'\\').toUtf8() + "\r\n");
             inst.link(settings, suite);
             suite.setConnected(true);
             QVERIFY(suite.isConnected());
@@ -343,9 +351,10 @@ private slots:
         QTest::addColumn<QString>("exePath");
         QTest::addColumn<QString>("expected");
         QTest::newRow("none set") << QString() << QString();
-        QTest::newRow("relative, Windows way") << QStringLiteral("..\\PROGRAMS") << QStringLiteral("../PROGRAMS/VELDRUN_7");
-        QTest::newRow("relative with a final separator") << QStringLiteral("..\\PROGRAMS\\")
-                                                        << QStringLiteral("../PROGRAMS/VELDRUN_7");
+        QTest::newRow("relative, Windows way")
+            << QStringLiteral("..\\PROGRAMS") << QStringLiteral("../PROGRAMS/VELDRUN_7");
+        QTest::newRow("relative with a final separator")
+            << QStringLiteral("..\\PROGRAMS\\") << QStringLiteral("../PROGRAMS/VELDRUN_7");
         QTest::newRow("absolute") << QStringLiteral("/opt/suite") << QStringLiteral("/opt/suite/VELDRUN_7");
     }
 

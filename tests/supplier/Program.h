@@ -1,35 +1,21 @@
 #pragma once
 
-// The program as the screen tests start it: an installation (suite root and
-// program folder, which is the working directory), the data module and the
-// main screen, created in the program's own order.
+// The program as the screen tests start it, in the program folder of an
+// installation (the working directory while the Installation lives): the
+// data module and the main screen, created in the program's own order.
 
 #include "dialogs/Fonts.h"
-#include "dialogs/KOUZOU_SEL.h"
-#include "dialogs/MAS_BANK.h"
-#include "dialogs/MAS_BANK_S.h"
-#include "dialogs/MESSAGE_FROM.h"
-#include "dialogs/ZIP_SEL.h"
 #include "suite/Unit2.h"
 #include "supplier/Unit1.h"
+#include "tests/support/ScreenTesting.h"
 #include "tests/support/TestSupport.h"
-
-#include <QApplication>
-#include <QComboBox>
-#include <QInputMethodEvent>
-#include <QLineEdit>
-#include <QTest>
 
 namespace testing {
 
 class Program
 {
 public:
-    explicit Program(const Installation& installation)
-        : m_installation(installation), m_ready((ResetStartupSettings(), InstallFontSubstitutions(), true))
-    {
-        CreateForms(form, dm);
-    }
+    Program() : m_ready((ResetStartupSettings(), InstallFontSubstitutions(), true)) { CreateForms(form, dm); }
 
     // Shows the main screen (its first showing opens the databases) and
     // waits until it is the active window, as a user would find it.
@@ -53,13 +39,10 @@ public:
         return w ? w : &form;
     }
 
-    // The name of the field that has the focus (a combo box, not its editor).
     QString focusedName()
     {
-        QWidget* w = focused();
-        if (w->parentWidget() && qobject_cast<QComboBox*>(w->parentWidget()))
-            w = w->parentWidget();
-        return w->objectName();
+        focused();
+        return testing::focusedName();
     }
 
     void type(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
@@ -67,29 +50,29 @@ public:
         QTest::keyClick(focused(), key, modifiers);
     }
 
-    // Typed text: ASCII key by key, Japanese as an input method delivers it.
-    void typeText(const QString& text)
+    void typeText(const QString& text) { testing::typeText(text, focused()); }
+
+    // Presses a key and answers the dialogs it brings up; returns what they said.
+    QStringList press(Qt::Key key, const QList<Responder>& answers, Qt::KeyboardModifiers modifiers = {})
     {
-        for (const QChar c : text) {
-            if (c.unicode() < 0x80) {
-                QTest::keyClick(focused(), c.toLatin1());
-            } else {
-                QInputMethodEvent commit;
-                commit.setCommitString(QString(c));
-                QApplication::sendEvent(focused(), &commit);
-            }
-        }
+        return answering([&] { type(key, modifiers); }, answers);
     }
 
-    const Installation& installation() const { return m_installation; }
-
 private:
-    const Installation& m_installation;
     bool m_ready;
 
 public:
     TDM2 dm;
     TForm1 form;
+};
+
+// A screen test's world: a fresh installation, the suite as another
+// workstation sees it, and the program on it (not yet started).
+struct Session
+{
+    Installation installation;
+    SuiteSql suite{installation.params()};
+    Program program;
 };
 
 } // namespace testing

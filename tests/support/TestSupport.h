@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QDate>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantMap>
+
+#include "db/Connection.h"
 
 // What the database tests share: the private server the test fixtures start
 // and fresh suite databases copied from the empty ones made at the start of
@@ -60,5 +64,42 @@ private:
     SuiteDatabase m_database;
     QString m_previousFolder;
 };
+
+// The suite database as another workstation sees it: statements with their
+// :NAME values bound, on a connection of the test's own.
+class SuiteSql
+{
+public:
+    explicit SuiteSql(const QStringList& params) { m_conn.setParams(params); }
+
+    db::Connection& connection() { return m_conn; }
+    void run(const QString& sql, const QVariantMap& params = {});
+    // Every row of a select, column by column; a null is an invalid QVariant.
+    QList<QVariantMap> rows(const QString& sql, const QVariantMap& params = {});
+    // The first row's values in the select's order; empty when there is none.
+    QVariantList firstRow(const QString& sql, const QVariantMap& params = {});
+    // The first column of every row.
+    QVariantList column(const QString& sql, const QVariantMap& params = {});
+    // The first column of the first row; invalid when there is none.
+    QVariant value(const QString& sql, const QVariantMap& params = {})
+    {
+        return column(sql, params).value(0);
+    }
+    // One column of one supplier; invalid when null or missing.
+    QVariant supplier(int code, const QString& column);
+    // A supplier; tradeType invalid stores null, deleted stamps E_DATE04.
+    void addSupplier(int code, const QString& key, const QString& name, const QString& tel = {},
+                     const QVariant& tradeType = {}, bool deleted = false);
+
+private:
+    db::Connection m_conn;
+};
+
+// Whether date is today for an action that began on before: one that ran
+// over midnight may have taken either day.
+inline bool isToday(const QDate& date, const QDate& before)
+{
+    return date == before || date == QDate::currentDate();
+}
 
 } // namespace testing
