@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -8,7 +8,6 @@
 #include <QThread>
 
 #include <algorithm>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -20,7 +19,8 @@ const QByteArray kShow = QByteArrayLiteral("show\n");
 
 QString runtimeFile(const QString& name, const char* suffix)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + u'/' + name + QLatin1String(suffix);
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + u'/' + name +
+           QLatin1String(suffix);
 }
 
 } // namespace
@@ -45,7 +45,8 @@ bool SingleInstance::acquire()
     const QString socket = runtimeFile(m_name, ".socket");
     // The lock decides, atomically, which copy is the first: the kernel holds
     // it for the process and lets go when the process ends, however it ends.
-    m_lock = ::open(QFile::encodeName(runtimeFile(m_name, ".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    m_lock = ::open(QFile::encodeName(runtimeFile(m_name, ".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC,
+                    0600);
     if (m_lock >= 0 && ::flock(m_lock, LOCK_EX | LOCK_NB) != 0) {
         ::close(m_lock);
         m_lock = -1;

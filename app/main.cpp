@@ -9,6 +9,10 @@
 // start-up benchmark and the smoke test. A start that fails prints the error
 // on standard error and exits 1 instead; no box waits for an answer.
 
+#include <QApplication>
+
+#include <cstdio>
+
 #include "app/Platform.h"
 #include "app/SignalEnd.h"
 #include "app/SingleInstance.h"
@@ -18,10 +22,6 @@
 #include "suite/Unit2.h"
 #include "supplier/Unit1.h"
 #include "util/DateFields.h"
-
-#include <QApplication>
-
-#include <cstdio>
 
 namespace {
 
@@ -115,7 +115,8 @@ int main(int argc, char* argv[])
         QObject::connect(&instance, &SingleInstance::activationRequested, &mainScreen,
                          [&mainScreen] { BringToFront(&mainScreen); });
         // Ctrl+C or a logout ends the program the way closing it does, without the question.
-        QObject::connect(&signalEnd, &SignalEnd::signalled, &mainScreen, [&mainScreen] { mainScreen.EndWithoutAsking(); });
+        QObject::connect(&signalEnd, &SignalEnd::signalled, &mainScreen,
+                         [&mainScreen] { mainScreen.EndWithoutAsking(); });
 
         mainScreen.show();
         if (SignalEnd::received())

@@ -1,7 +1,5 @@
 #include "bench/BenchSupport.h"
 
-#include "db/Connection.h"
-
 #include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QDir>
@@ -14,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdio>
+
+#include "db/Connection.h"
 
 namespace bench {
 
@@ -84,7 +84,8 @@ bool PaintWatch::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-bool PrepareSuite(const char* benchmark, const QString& root, const std::function<void(db::Connection&)>& fill)
+bool PrepareSuite(const char* benchmark, const QString& root,
+                  const std::function<void(db::Connection&)>& fill)
 {
     if (MakeSuiteOnce(root, fill))
         return true;

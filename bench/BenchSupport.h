@@ -28,7 +28,8 @@ QStringList suiteParams(const QString& path);
 bool MakeSuiteOnce(const QString& root, const std::function<void(db::Connection&)>& fill);
 // MakeSuiteOnce, saying on standard error when it fails which benchmark could
 // not make its suite.
-bool PrepareSuite(const char* benchmark, const QString& root, const std::function<void(db::Connection&)>& fill);
+bool PrepareSuite(const char* benchmark, const QString& root,
+                  const std::function<void(db::Connection&)>& fill);
 
 // A main window of an office screen's size, shown, for the forms to sit on.
 std::unique_ptr<QWidget> ShowMainWindow();

@@ -3,13 +3,6 @@
 // table and the load of one supplier by its code, as the main screen runs
 // them. Median of 50 of each.
 
-#include "bench/BenchSupport.h"
-#include "db/BlockInsert.h"
-#include "db/Query.h"
-#include "dialogs/MESSAGE_FROM.h"
-#include "suite/Unit2.h"
-#include "supplier/Unit1.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +11,13 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+#include "bench/BenchSupport.h"
+#include "db/BlockInsert.h"
+#include "db/Query.h"
+#include "dialogs/MESSAGE_FROM.h"
+#include "suite/Unit2.h"
+#include "supplier/Unit1.h"
 
 namespace {
 
@@ -33,9 +33,11 @@ void fillSuite(db::Connection& conn)
                             QStringLiteral("KU_TAX"), QStringLiteral("KIN_X1"), QStringLiteral("E_DATE01"),
                             QStringLiteral("E_DATE04")});
     for (int code = 1; code <= kSuppliers; ++code)
-        insert.add({code, QStringLiteral("ﾔﾏﾀﾞｹﾝｾﾂ%1").arg(code), QStringLiteral("株式会社山田建設%1").arg(code),
-                    QStringLiteral("鳥取県鳥取市東町一丁目%1番地").arg(code % 500), QStringLiteral("0857-22-%1").arg(code % 10000),
-                    31, 0, 660.0, QDate(2025, 1 + code % 12, 1 + code % 28),
+        insert.add({code, QStringLiteral("ﾔﾏﾀﾞｹﾝｾﾂ%1").arg(code),
+                    QStringLiteral("株式会社山田建設%1").arg(code),
+                    QStringLiteral("鳥取県鳥取市東町一丁目%1番地").arg(code % 500),
+                    QStringLiteral("0857-22-%1").arg(code % 10000), 31, 0, 660.0,
+                    QDate(2025, 1 + code % 12, 1 + code % 28),
                     code % 10 == 0 ? QVariant(QDate(2026, 1, 1)) : QVariant()});
     insert.flush();
     db::Query q(conn);

@@ -7,6 +7,15 @@
 // anew (in one transaction, which only flatters it). Each run replaces the
 // suppliers the previous one stored.
 
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+
+#include <cstdio>
+
 #include "bench/BenchSupport.h"
 #include "db/Connection.h"
 #include "db/Error.h"
@@ -19,15 +28,6 @@
 #include "suite/Unit2.h"
 #include "tests/import/TottoriFile.h"
 #include "util/DateFields.h"
-
-#include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QProcess>
-#include <QProgressBar>
-
-#include <cstdio>
 
 namespace {
 
@@ -68,13 +68,16 @@ void literalRun(TDM2& dm, TForm_Txt_Con& form)
         for (const textimport::Mapping& m : mapping) {
             const QVariant v = textimport::ConvertValue(m, values.value(m.position - 1), fitting);
             if (m.column == QLatin1String("T_CD"))
-                execute(dm.FDQ_VORNALIX2, QStringLiteral("delete from MAS_SIIRE where T_CD=%1").arg(v.toInt()));
+                execute(dm.FDQ_VORNALIX2,
+                        QStringLiteral("delete from MAS_SIIRE where T_CD=%1").arg(v.toInt()));
             literals << literal(v);
         }
-        execute(dm.FDQ_VORNALIX, QStringLiteral("Insert into MAS_SIIRE (%1) values (%2)").arg(columns.join(u','), literals.join(u',')));
+        execute(dm.FDQ_VORNALIX, QStringLiteral("Insert into MAS_SIIRE (%1) values (%2)")
+                                     .arg(columns.join(u','), literals.join(u',')));
     }
     const QString today = DateToSqlText(QDateTime::currentDateTime(), true);
-    execute(dm.FDQ_VORNALIX, QStringLiteral("UPDATE MAS_SIIRE set e_date01=%1,e_date02=%1 where e_date01 is null").arg(today));
+    execute(dm.FDQ_VORNALIX,
+            QStringLiteral("UPDATE MAS_SIIRE set e_date01=%1,e_date02=%1 where e_date01 is null").arg(today));
     db::Query& q = dm.FDQ_VORNALIX;
     q.close();
     q.setSql(QStringLiteral("SELECT MAX(T_CD) AS T_CD from MAS_SIIRE"));
@@ -111,7 +114,9 @@ int main(int argc, char* argv[])
         }
         const QString file = root + QStringLiteral("/suppliers.csv");
         const int companies =
-            int(testing::WriteTottoriSuppliers(QStringLiteral(VELDRUN_DATA_DIR "/companies/31_tottori_all_20260731.csv"), file).size());
+            int(testing::WriteTottoriSuppliers(
+                    QStringLiteral(VELDRUN_DATA_DIR "/companies/31_tottori_all_20260731.csv"), file)
+                    .size());
         if (companies < 20000) {
             std::fprintf(stderr, "bench_import: cannot write the supplier file\n");
             return 1;

@@ -4,12 +4,6 @@
 //   prepared - one prepared statement, executed per row with parameters
 //   block    - several rows per round trip (EXECUTE BLOCK with parameters)
 
-#include "bench/BenchSupport.h"
-#include "db/BlockInsert.h"
-#include "db/Connection.h"
-#include "db/Error.h"
-#include "db/Query.h"
-
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,22 +12,32 @@
 #include <cstdio>
 #include <functional>
 
+#include "bench/BenchSupport.h"
+#include "db/BlockInsert.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Query.h"
+
 namespace {
 
 constexpr int kRows = 100000;
 
-const QStringList kColumns = {QStringLiteral("T_CD"),    QStringLiteral("T_KEY"),    QStringLiteral("T_NAME01"),
-                              QStringLiteral("T_ZIP_CD"), QStringLiteral("T_ADD_1"), QStringLiteral("T_TEL"),
-                              QStringLiteral("T_FAX"),   QStringLiteral("KU_SIME"),  QStringLiteral("KIN_01"),
-                              QStringLiteral("E_DATE01")};
+const QStringList kColumns = {QStringLiteral("T_CD"),     QStringLiteral("T_KEY"),
+                              QStringLiteral("T_NAME01"), QStringLiteral("T_ZIP_CD"),
+                              QStringLiteral("T_ADD_1"),  QStringLiteral("T_TEL"),
+                              QStringLiteral("T_FAX"),    QStringLiteral("KU_SIME"),
+                              QStringLiteral("KIN_01"),   QStringLiteral("E_DATE01")};
 
 // A believable supplier row, different for every code.
 QVariantList row(int code)
 {
-    static const QStringList kinds = {QStringLiteral("株式会社"), QStringLiteral("有限会社"), QStringLiteral("合同会社")};
-    static const QStringList trades = {QStringLiteral("建設"), QStringLiteral("工務店"), QStringLiteral("設備"),
-                                       QStringLiteral("電気工業"), QStringLiteral("塗装"), QStringLiteral("O'Neil内装")};
-    const QString tel = QStringLiteral("0857-%1-%2").arg(20 + code % 70).arg(code % 10000, 4, 10, QLatin1Char('0'));
+    static const QStringList kinds = {QStringLiteral("株式会社"), QStringLiteral("有限会社"),
+                                      QStringLiteral("合同会社")};
+    static const QStringList trades = {QStringLiteral("建設"), QStringLiteral("工務店"),
+                                       QStringLiteral("設備"), QStringLiteral("電気工業"),
+                                       QStringLiteral("塗装"), QStringLiteral("O'Neil内装")};
+    const QString tel =
+        QStringLiteral("0857-%1-%2").arg(20 + code % 70).arg(code % 10000, 4, 10, QLatin1Char('0'));
     return {code,
             QStringLiteral("ﾔﾏﾀﾞｹﾝｾﾂ%1").arg(code),
             kinds[code % 3] + QStringLiteral("山田") + trades[code % trades.size()] + QString::number(code),
@@ -63,15 +67,17 @@ QString literal(const QVariant& v)
 void recreateTable(db::Connection& conn)
 {
     db::Query q(conn);
-    q.setSql(QStringLiteral("select count(*) as N from RDB$RELATIONS where RDB$RELATION_NAME = 'BENCH_SIIRE'"));
+    q.setSql(
+        QStringLiteral("select count(*) as N from RDB$RELATIONS where RDB$RELATION_NAME = 'BENCH_SIIRE'"));
     q.open();
     if (q.field(QStringLiteral("N")).asInteger() > 0) {
         q.setSql(QStringLiteral("DROP TABLE BENCH_SIIRE"));
         q.execute();
     }
-    q.setSql(QStringLiteral("CREATE TABLE BENCH_SIIRE (T_CD INTEGER NOT NULL PRIMARY KEY, T_KEY VARCHAR(20), "
-                            "T_NAME01 VARCHAR(100), T_ZIP_CD VARCHAR(10), T_ADD_1 VARCHAR(100), T_TEL VARCHAR(14), "
-                            "T_FAX VARCHAR(14), KU_SIME SMALLINT, KIN_01 DOUBLE PRECISION, E_DATE01 DATE)"));
+    q.setSql(QStringLiteral(
+        "CREATE TABLE BENCH_SIIRE (T_CD INTEGER NOT NULL PRIMARY KEY, T_KEY VARCHAR(20), "
+        "T_NAME01 VARCHAR(100), T_ZIP_CD VARCHAR(10), T_ADD_1 VARCHAR(100), T_TEL VARCHAR(14), "
+        "T_FAX VARCHAR(14), KU_SIME SMALLINT, KIN_01 DOUBLE PRECISION, E_DATE01 DATE)"));
     q.execute();
 }
 
@@ -124,7 +130,8 @@ int main()
             QStringList markers;
             for (const QString& col : kColumns)
                 markers << u':' + col;
-            q.setSql(QStringLiteral("INSERT INTO BENCH_SIIRE (%1) VALUES (%2)").arg(kColumns.join(u','), markers.join(u',')));
+            q.setSql(QStringLiteral("INSERT INTO BENCH_SIIRE (%1) VALUES (%2)")
+                         .arg(kColumns.join(u','), markers.join(u',')));
             for (int code = 1; code <= kRows; ++code) {
                 const QVariantList values = row(code);
                 for (int i = 0; i < kColumns.size(); ++i)

@@ -6,13 +6,6 @@
 // and by when the list is closed and the connection switched off (nothing
 // more should be read then); and the export of every row to a CSV file.
 
-#include "bench/BenchSupport.h"
-#include "db/BlockInsert.h"
-#include "db/Connection.h"
-#include "dialogs/Fonts.h"
-#include "search/Unit8.h"
-#include "suite/Unit2.h"
-
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDate>
@@ -24,6 +17,13 @@
 
 #include <cstdio>
 #include <vector>
+
+#include "bench/BenchSupport.h"
+#include "db/BlockInsert.h"
+#include "db/Connection.h"
+#include "dialogs/Fonts.h"
+#include "search/Unit8.h"
+#include "suite/Unit2.h"
 
 namespace {
 

@@ -4,13 +4,6 @@
 // and the lookup of one postal code in the imported table as the main
 // screen runs it. Needs unzip.
 
-#include "bench/BenchSupport.h"
-#include "db/Connection.h"
-#include "db/Error.h"
-#include "db/Query.h"
-#include "postal/PostalFile.h"
-#include "util/Cp932.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,6 +13,13 @@
 #include <cstdio>
 #include <random>
 #include <vector>
+
+#include "bench/BenchSupport.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Query.h"
+#include "postal/PostalFile.h"
+#include "util/Cp932.h"
 
 namespace {
 

@@ -6,6 +6,15 @@
 // written — and, apart, the same for the preview: the query read again and
 // every page recorded in a print preview.
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QPrintPreviewWidget>
+
+#include <cstdio>
+
 #include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
 #include "db/Query.h"
@@ -15,15 +24,6 @@
 #include "util/CharConv.h"
 #include "util/Cp932.h"
 #include "util/TextLines.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
-
-#include <cstdio>
 
 namespace {
 

@@ -4,13 +4,6 @@
 // painted (median of 20 each), and what the program's memory grows by when
 // the whole list has been scrolled through.
 
-#include "bench/BenchSupport.h"
-#include "db/BlockInsert.h"
-#include "db/Connection.h"
-#include "db/Query.h"
-#include "dialogs/Fonts.h"
-#include "search/trad_sel.h"
-
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,6 +14,13 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+#include "bench/BenchSupport.h"
+#include "db/BlockInsert.h"
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "dialogs/Fonts.h"
+#include "search/trad_sel.h"
 
 namespace {
 

@@ -38,8 +38,8 @@ int main(int argc, char* argv[])
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/startup");
     const QString programFolder = root + QStringLiteral("/VELDRUN");
     QDir().mkpath(programFolder);
-    if (!QFile::exists(root + QStringLiteral("/VORNALIX.FDB"))
-        && !run(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {root + QStringLiteral("/VORNALIX.FDB")}, root)) {
+    if (!QFile::exists(root + QStringLiteral("/VORNALIX.FDB")) &&
+        !run(QStringLiteral(VELDRUN_SUITE_DB_SCRIPT), {root + QStringLiteral("/VORNALIX.FDB")}, root)) {
         std::fprintf(stderr, "bench_startup: cannot create the suite database\n");
         return 1;
     }
@@ -61,7 +61,8 @@ int main(int argc, char* argv[])
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         p.waitForFinished(30000);
         if (!out.contains("started")) {
-            std::fprintf(stderr, "bench_startup: the program did not start: %s\n", p.readAllStandardError().constData());
+            std::fprintf(stderr, "bench_startup: the program did not start: %s\n",
+                         p.readAllStandardError().constData());
             return 1;
         }
         if (i > 0) // the first start warms the caches

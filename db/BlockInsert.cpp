@@ -1,13 +1,13 @@
 #include "db/BlockInsert.h"
 
+#include <QRegularExpression>
+
+#include <algorithm>
+
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
 #include "util/Cp932.h"
-
-#include <QRegularExpression>
-
-#include <algorithm>
 
 namespace db {
 namespace {
@@ -51,7 +51,8 @@ int BlockRows(const QStringList& declarations, int rowText, int contextsPerRow)
     return std::max(1, fit);
 }
 
-BlockInsert::BlockInsert(Connection& connection, const QString& table, const QStringList& columns, int rowsPerBlock)
+BlockInsert::BlockInsert(Connection& connection, const QString& table, const QStringList& columns,
+                         int rowsPerBlock)
     : m_connection(connection), m_table(table), m_columns(columns)
 {
     if (columns.isEmpty())
@@ -61,7 +62,8 @@ BlockInsert::BlockInsert(Connection& connection, const QString& table, const QSt
     QStringList quotedColumns;
     for (const QString& c : columns)
         quotedColumns << quoted(c);
-    describe.setSql(QStringLiteral("SELECT %1 FROM %2 WHERE 1=0").arg(quotedColumns.join(u','), quoted(table)));
+    describe.setSql(
+        QStringLiteral("SELECT %1 FROM %2 WHERE 1=0").arg(quotedColumns.join(u','), quoted(table)));
     describe.open();
     for (int i = 0; i < describe.fieldCount(); ++i)
         m_declarations << describe.fieldDeclaration(i);
@@ -80,7 +82,8 @@ QString BlockInsert::blockText(int rows) const
     QStringList names;
     for (const QString& c : m_columns)
         names << quoted(c);
-    const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES (").arg(quoted(m_table), names.join(u','));
+    const QString head =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (").arg(quoted(m_table), names.join(u','));
     for (int r = 0; r < rows; ++r) {
         QStringList values;
         for (int c = 0; c < m_columns.size(); ++c) {
@@ -96,14 +99,17 @@ QString BlockInsert::blockText(int rows) const
 void BlockInsert::add(const QVariantList& values)
 {
     if (values.size() != m_columns.size())
-        throw Error(QStringLiteral("値の数が列の数と合いません（%1 / %2）。").arg(values.size()).arg(m_columns.size()));
+        throw Error(QStringLiteral("値の数が列の数と合いません（%1 / %2）。")
+                        .arg(values.size())
+                        .arg(m_columns.size()));
     // A value that cannot be stored is refused now, with its row, not later with a whole block.
     for (int c = 0; c < values.size(); ++c) {
         if (values[c].typeId() != QMetaType::QString)
             continue;
         QString character;
         if (!cp932::canEncode(values[c].toString(), &character))
-            throw Error(QStringLiteral("%1: %2").arg(m_columns[c], cp932::EncodeError(character, 0).message()));
+            throw Error(
+                QStringLiteral("%1: %2").arg(m_columns[c], cp932::EncodeError(character, 0).message()));
     }
     m_waiting << values;
     if (m_waiting.size() >= m_rowsPerBlock)

@@ -31,7 +31,8 @@ class BlockInsert
 {
 public:
     // rowsPerBlock 0 picks as many as the server's message limits allow.
-    BlockInsert(Connection& connection, const QString& table, const QStringList& columns, int rowsPerBlock = 0);
+    BlockInsert(Connection& connection, const QString& table, const QStringList& columns,
+                int rowsPerBlock = 0);
     ~BlockInsert();
     BlockInsert(const BlockInsert&) = delete;
     BlockInsert& operator=(const BlockInsert&) = delete;

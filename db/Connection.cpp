@@ -1,13 +1,12 @@
 #include "db/Connection.h"
 
+#include <algorithm>
+#include <ibase.h>
+#include <utility>
+
 #include "db/FbApi.h"
 #include "db/Query.h"
 #include "util/Cp932.h"
-
-#include <ibase.h>
-
-#include <algorithm>
-#include <utility>
 
 namespace db {
 
@@ -17,8 +16,8 @@ namespace {
 
 bool isTrue(const QString& value)
 {
-    return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
-        || value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
+    return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ||
+           value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 || value == QLatin1String("1");
 }
 
 } // namespace
@@ -39,7 +38,8 @@ Connection::~Connection()
 }
 
 Connection::Connection(Connection&& other) noexcept
-    : m_params(std::move(other.m_params)), m_handles(std::exchange(other.m_handles, std::make_unique<Handles>())),
+    : m_params(std::move(other.m_params)),
+      m_handles(std::exchange(other.m_handles, std::make_unique<Handles>())),
       m_generation(other.m_generation), m_queries(std::move(other.m_queries)),
       m_primaryKeys(std::move(other.m_primaryKeys)), m_characterSets(std::move(other.m_characterSets))
 {
@@ -95,7 +95,8 @@ QString Connection::connectionString() const
     const QString database = param(QStringLiteral("Database"));
     QString server = param(QStringLiteral("Server")).trimmed();
     const QString port = param(QStringLiteral("Port")).trimmed();
-    if (server.isEmpty() && param(QStringLiteral("Protocol")).trimmed().compare(QLatin1String("TCPIP"), Qt::CaseInsensitive) == 0)
+    if (server.isEmpty() &&
+        param(QStringLiteral("Protocol")).trimmed().compare(QLatin1String("TCPIP"), Qt::CaseInsensitive) == 0)
         server = QStringLiteral("localhost");
     if (server.isEmpty())
         return database;
@@ -131,8 +132,9 @@ void Connection::connect()
         if (create)
             dpb.integer(isc_dpb_page_size, 8192);
         const QByteArray name = target.toUtf8();
-        IAttachment* a = create ? fb::provider()->createDatabase(st.get(), name.constData(), dpb.length(), dpb.buffer())
-                                : fb::provider()->attachDatabase(st.get(), name.constData(), dpb.length(), dpb.buffer());
+        IAttachment* a =
+            create ? fb::provider()->createDatabase(st.get(), name.constData(), dpb.length(), dpb.buffer())
+                   : fb::provider()->attachDatabase(st.get(), name.constData(), dpb.length(), dpb.buffer());
         m_handles->attachment.reset(a);
         ++m_generation;
     } catch (const FbException& e) {
@@ -299,7 +301,8 @@ std::pair<QString, int> Connection::characterSet(unsigned id)
                             "FROM RDB$CHARACTER_SETS WHERE RDB$CHARACTER_SET_ID = :ID"));
     q.setParam(QStringLiteral("ID"), int(id));
     q.open();
-    const std::pair<QString, int> set{q.field(QStringLiteral("NAME")).asString(), q.field(QStringLiteral("BYTES")).asInteger()};
+    const std::pair<QString, int> set{q.field(QStringLiteral("NAME")).asString(),
+                                      q.field(QStringLiteral("BYTES")).asInteger()};
     m_characterSets.insert(id, set);
     return set;
 }

@@ -103,7 +103,8 @@ private:
 class TransactionGuard
 {
 public:
-    explicit TransactionGuard(Connection& connection, int lockTimeoutSeconds = Connection::kLockTimeoutSeconds);
+    explicit TransactionGuard(Connection& connection,
+                              int lockTimeoutSeconds = Connection::kLockTimeoutSeconds);
     ~TransactionGuard();
     TransactionGuard(const TransactionGuard&) = delete;
     TransactionGuard& operator=(const TransactionGuard&) = delete;

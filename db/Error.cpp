@@ -1,17 +1,16 @@
 #include "db/Error.h"
 
+#include <QStringList>
+
 #include <ibase.h>
 #include <iberror.h>
-
-#include <QStringList>
 
 namespace db {
 
 Error::Error(QString message, QString sqlState, long errorCode, QString statement)
     : m_message(std::move(message)), m_sqlState(std::move(sqlState)), m_errorCode(errorCode),
       m_statement(std::move(statement)), m_what(m_message.toUtf8())
-{
-}
+{}
 
 bool Error::isConnectionLost() const
 {

@@ -1,8 +1,8 @@
 #include "db/FbApi.h"
 
-#include "util/Cp932.h"
-
 #include <ibase.h>
+
+#include "util/Cp932.h"
 
 namespace db::fb {
 

@@ -3,13 +3,12 @@
 // Internal to the data-access layer: the Firebird client's object interface
 // and the small tools to use it safely. Nothing outside db/ includes this.
 
-#include "db/Error.h"
-
-#include <firebird/Interface.h>
-
 #include <QString>
 
+#include <firebird/Interface.h>
 #include <utility>
+
+#include "db/Error.h"
 
 namespace db::fb {
 
@@ -38,8 +37,7 @@ private:
 Error toError(Firebird::IStatus* status, const QString& statement = {});
 
 // Owns one reference of a reference-counted client object.
-template <class T>
-class Ref
+template <class T> class Ref
 {
 public:
     Ref() = default;
@@ -79,8 +77,7 @@ private:
 // (close, commit, rollback, free, detach). When the call fails the object is
 // released all the same: the server cleans up what a lost client leaves.
 // Never throws.
-template <class T>
-void finish(Ref<T>& ref, void (T::*call)(Firebird::ThrowStatusWrapper*)) noexcept
+template <class T> void finish(Ref<T>& ref, void (T::*call)(Firebird::ThrowStatusWrapper*)) noexcept
 {
     if (!ref)
         return;

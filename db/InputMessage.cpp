@@ -1,14 +1,14 @@
 #include "db/InputMessage.h"
 
-#include "db/Error.h"
-#include "util/Cp932.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
 
 #include <algorithm>
 #include <cstring>
+
+#include "db/Error.h"
+#include "util/Cp932.h"
 
 namespace db {
 
@@ -87,13 +87,14 @@ BoundValue BoundValue::from(const QVariant& v, const QString& name)
         break;
     }
     default:
-        throw Error(QStringLiteral("パラメーター %1 に %2 型の値は使えません。").arg(name, QString::fromLatin1(v.typeName())));
+        throw Error(QStringLiteral("パラメーター %1 に %2 型の値は使えません。")
+                        .arg(name, QString::fromLatin1(v.typeName())));
     }
     if (b.kind == BoundValue::Text && b.text.size() > kMaxTextParameter)
-        throw Error(QStringLiteral("パラメーター %1 の値が長すぎます（%2 バイト）。").arg(name).arg(b.text.size()));
+        throw Error(
+            QStringLiteral("パラメーター %1 の値が長すぎます（%2 バイト）。").arg(name).arg(b.text.size()));
     return b;
 }
-
 
 void InputMessage::reset()
 {
@@ -107,7 +108,8 @@ void InputMessage::bind(IMessageMetadata* described, const std::vector<BoundValu
     fb::Status st;
     const unsigned n = described->getCount(st.get());
     if (n != values.size())
-        throw Error(QStringLiteral("パラメーターの数が文と合いません（%1 / %2）。").arg(values.size()).arg(n));
+        throw Error(
+            QStringLiteral("パラメーターの数が文と合いません（%1 / %2）。").arg(values.size()).arg(n));
     std::vector<unsigned> lengths;
     const QByteArray signature = signatureOf(described, values, lengths);
     if (!m_metadata || described != m_described || signature != m_signature) {
@@ -162,7 +164,8 @@ void InputMessage::buildMetadata(IMessageMetadata* described, const std::vector<
             break;
         case BoundValue::Text:
             set(SQL_VARYING, lengths[i]);
-            builder->setCharSet(st.get(), i, isTextType(describedType) ? described->getCharSet(st.get(), i) : 0);
+            builder->setCharSet(st.get(), i,
+                                isTextType(describedType) ? described->getCharSet(st.get(), i) : 0);
             break;
         case BoundValue::Integer:
             set(SQL_INT64, 8);

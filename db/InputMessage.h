@@ -3,13 +3,13 @@
 // Internal to the data-access layer: the values of a statement's parameters
 // and the input message that carries them to the server.
 
-#include "db/FbApi.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
 
 #include <vector>
+
+#include "db/FbApi.h"
 
 namespace db {
 
@@ -44,8 +44,8 @@ public:
 private:
     // The layout's key: each value's kind and, for text, the length it is
     // sent with (into lengths); a statement whose key is unchanged keeps its metadata.
-    static QByteArray signatureOf(Firebird::IMessageMetadata* described, const std::vector<BoundValue>& values,
-                                  std::vector<unsigned>& lengths);
+    static QByteArray signatureOf(Firebird::IMessageMetadata* described,
+                                  const std::vector<BoundValue>& values, std::vector<unsigned>& lengths);
     void buildMetadata(Firebird::IMessageMetadata* described, const std::vector<BoundValue>& values,
                        const std::vector<unsigned>& lengths);
     void fillBuffer(const std::vector<BoundValue>& values);

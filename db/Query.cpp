@@ -1,5 +1,16 @@
 #include "db/Query.h"
 
+#include <QHash>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSet>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <optional>
+#include <utility>
+
 #include "db/Connection.h"
 #include "db/FbApi.h"
 #include "db/InputMessage.h"
@@ -8,17 +19,6 @@
 #include "db/SqlParameters.h"
 #include "util/Cp932.h"
 #include "util/DisplayFormat.h"
-
-#include <QHash>
-#include <QRegularExpression>
-#include <QSet>
-#include <QScopeGuard>
-
-#include <cmath>
-#include <limits>
-#include <map>
-#include <optional>
-#include <utility>
 
 namespace db {
 
@@ -152,7 +152,8 @@ struct Query::Private
             parsed = parseParameters(lines.join(u'\n'));
             parsedNames = QSet<QString>(parsed->names.cbegin(), parsed->names.cend());
             encodedText.clear();
-            const QString firstWord = parsed->text.trimmed().section(QRegularExpression(QStringLiteral("\\s")), 0, 0).toUpper();
+            const QString firstWord =
+                parsed->text.trimmed().section(QRegularExpression(QStringLiteral("\\s")), 0, 0).toUpper();
             looksLikeSelect = firstWord == QLatin1String("SELECT") || firstWord == QLatin1String("WITH");
         }
         return *parsed;
@@ -187,8 +188,8 @@ struct Query::Private
         releaseStatement();
         fb::Status st;
         IAttachment* a = conn->attachment();
-        statement.reset(a->prepare(st.get(), transaction, unsigned(text.size()), text.constData(), SQL_DIALECT_V6,
-                                   IStatement::PREPARE_PREFETCH_METADATA));
+        statement.reset(a->prepare(st.get(), transaction, unsigned(text.size()), text.constData(),
+                                   SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
         statementType = statement->getType(st.get());
         inMeta.reset(statement->getInputMetadata(st.get()));
         outMeta.reset(statement->getOutputMetadata(st.get()));
@@ -309,7 +310,8 @@ struct Query::Private
             case SQL_TIMESTAMP: {
                 ISC_TIMESTAMP v;
                 std::memcpy(&v, p, sizeof v);
-                writer.timestamp(std::int32_t(v.timestamp_date + kJulianDayOfIscZero), std::int32_t(v.timestamp_time / 10));
+                writer.timestamp(std::int32_t(v.timestamp_date + kJulianDayOfIscZero),
+                                 std::int32_t(v.timestamp_time / 10));
                 break;
             }
             case SQL_BOOLEAN:
@@ -331,8 +333,7 @@ struct Query::Private
         rows.append(writer.data());
     }
 
-    template <class T>
-    void scaled(T v, int scale)
+    template <class T> void scaled(T v, int scale)
     {
         if (scale == 0)
             writer.integer(std::int64_t(v));
@@ -635,7 +636,8 @@ ITransaction* Query::Private::beginWithReconnect(const QByteArray& text)
 void Query::Private::runSelect(ITransaction* transaction, bool wantRows)
 {
     fb::Status st;
-    cursor.reset(statement->openCursor(st.get(), transaction, input.metadata(), input.buffer(), outMeta.get(), 0));
+    cursor.reset(
+        statement->openCursor(st.get(), transaction, input.metadata(), input.buffer(), outMeta.get(), 0));
     cursorTransaction = transaction;
     rowsAffected = 0;
     rowsAffectedKnown = true;
@@ -651,8 +653,8 @@ void Query::Private::runSelect(ITransaction* transaction, bool wantRows)
 void Query::Private::runExecute(ITransaction* transaction, bool wantRows, bool hasOutput)
 {
     fb::Status st;
-    statement->execute(st.get(), transaction, input.metadata(), input.buffer(), hasOutput ? outMeta.get() : nullptr,
-                       hasOutput ? outBuffer.data() : nullptr);
+    statement->execute(st.get(), transaction, input.metadata(), input.buffer(),
+                       hasOutput ? outMeta.get() : nullptr, hasOutput ? outBuffer.data() : nullptr);
     rowsAffectedKnown = false;
     if (wantRows) {
         columns = statementColumns;
@@ -684,7 +686,8 @@ void faults::failNextDescribe()
 
 // ---------------------------------------------------------------------------
 
-Query::Query(Connection& connection, QObject* parent) : QObject(parent), d(std::make_unique<Private>(this, connection))
+Query::Query(Connection& connection, QObject* parent)
+    : QObject(parent), d(std::make_unique<Private>(this, connection))
 {
     connection.attach(this);
 }
@@ -935,15 +938,19 @@ QString Query::fieldDeclaration(int index) const
             return QStringLiteral("%1(%2)").arg(kind).arg(c.length);
         // The described length is in bytes; a declaration counts characters.
         const auto [set, bytesPerCharacter] = d->conn->characterSet(c.charSet & 0xFF);
-        return QStringLiteral("%1(%2) CHARACTER SET %3").arg(kind).arg(c.length / std::max(1, bytesPerCharacter)).arg(set);
+        return QStringLiteral("%1(%2) CHARACTER SET %3")
+            .arg(kind)
+            .arg(c.length / std::max(1, bytesPerCharacter))
+            .arg(set);
     }
     case SQL_SHORT:
     case SQL_LONG:
     case SQL_INT64:
         if (c.scale != 0)
             return QStringLiteral("NUMERIC(18,%1)").arg(-c.scale);
-        return c.type == SQL_SHORT ? QStringLiteral("SMALLINT")
-                                   : c.type == SQL_LONG ? QStringLiteral("INTEGER") : QStringLiteral("BIGINT");
+        return c.type == SQL_SHORT  ? QStringLiteral("SMALLINT")
+               : c.type == SQL_LONG ? QStringLiteral("INTEGER")
+                                    : QStringLiteral("BIGINT");
     case SQL_FLOAT:
         return QStringLiteral("FLOAT");
     case SQL_DOUBLE:
@@ -1088,13 +1095,15 @@ void Query::applyUpdates()
     std::vector<int> keyColumns;
     for (const QString& keyName : conn.primaryKey(relation)) {
         for (int i = 0; i < int(d->columns.size()); ++i)
-            if (d->columns[std::size_t(i)].relation == relation && d->columns[std::size_t(i)].origin == keyName)
+            if (d->columns[std::size_t(i)].relation == relation &&
+                d->columns[std::size_t(i)].origin == keyName)
                 keyColumns.push_back(i);
     }
     if (keyColumns.empty()) {
         // No key in the result: the row is found by all its values.
         for (int i = 0; i < int(d->columns.size()); ++i)
-            if (d->columns[std::size_t(i)].relation == relation && d->columns[std::size_t(i)].type != SQL_BLOB)
+            if (d->columns[std::size_t(i)].relation == relation &&
+                d->columns[std::size_t(i)].type != SQL_BLOB)
                 keyColumns.push_back(i);
     }
 
@@ -1122,13 +1131,15 @@ void Query::applyUpdates()
                 values.append({QStringLiteral("K%1").arg(n++), v});
             }
         }
-        update.setSql(QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3")
-                          .arg(relation, sets.join(QLatin1String(", ")), conditions.join(QLatin1String(" AND "))));
+        update.setSql(
+            QStringLiteral("UPDATE \"%1\" SET %2 WHERE %3")
+                .arg(relation, sets.join(QLatin1String(", ")), conditions.join(QLatin1String(" AND "))));
         for (const auto& [name, value] : values)
             update.setParam(name, value);
         update.execute();
         if (update.rowsAffected() != 1)
-            throw Error(QStringLiteral("更新する行が見つかりません。ほかの端末で変更または削除された可能性があります。"),
+            throw Error(QStringLiteral(
+                            "更新する行が見つかりません。ほかの端末で変更または削除された可能性があります。"),
                         {}, 0, update.sqlText());
     }
     if (guard)

@@ -30,7 +30,7 @@ public:
     bool isNull() const;
     QVariant value() const; // a null is an invalid QVariant
     QString asString() const;
-    int asInteger() const;  // text that is not a whole number throws
+    int asInteger() const; // text that is not a whole number throws
     qint64 asLargeInt() const;
     double asFloat() const;
     QDateTime asDateTime() const; // a null is an invalid QDateTime
@@ -84,7 +84,8 @@ public:
     QStringList sql() const;
     QString sqlText() const; // the lines joined with line breaks
 
-    void setParam(const QString& name, const QVariant& value); // throws when the statement has no such parameter
+    void setParam(const QString& name,
+                  const QVariant& value); // throws when the statement has no such parameter
     QVariant param(const QString& name) const;
     void clearParams(); // every parameter binds null again
     QStringList paramNames() const;
@@ -109,8 +110,8 @@ public:
     bool eof() const;
     bool bof() const;
     bool isEmpty() const;
-    int recordCount(); // reads the whole result
-    int recNo() const; // 1-based; 0 when there is no row
+    int recordCount();    // reads the whole result
+    int recNo() const;    // 1-based; 0 when there is no row
     void moveTo(int row); // 0-based
 
     int fieldCount() const;
@@ -118,7 +119,7 @@ public:
     int fieldIndex(const QString& name) const; // -1 when missing
     // The column's type as SQL declares it, e.g. "VARCHAR(100)".
     QString fieldDeclaration(int index) const;
-    Field field(const QString& name);          // throws when missing
+    Field field(const QString& name); // throws when missing
     Field field(int index);
     // Kept across reopening, like a persistent field's display format.
     void setDisplayFormat(const QString& fieldName, const QString& format);

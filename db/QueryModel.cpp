@@ -1,8 +1,8 @@
 #include "db/QueryModel.h"
 
-#include "db/Query.h"
-
 #include <QSize>
+
+#include "db/Query.h"
 
 namespace db {
 namespace {

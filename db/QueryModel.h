@@ -51,9 +51,9 @@ private:
     void resolveColumns();
 
     Query& m_query;
-    QList<Column> m_columns;      // as set
-    QList<Column> m_shown;        // in effect for the current result
-    QList<int> m_fieldIndex;      // per shown column, -1 for calculated or missing
+    QList<Column> m_columns; // as set
+    QList<Column> m_shown;   // in effect for the current result
+    QList<int> m_fieldIndex; // per shown column, -1 for calculated or missing
     int m_rows = 0;
     bool m_busy = false; // inside a reset or an insertion
 };

@@ -3,8 +3,7 @@
 namespace db {
 namespace {
 
-template <class T>
-T read(const char*& p)
+template <class T> T read(const char*& p)
 {
     T v;
     std::memcpy(&v, p, sizeof v);

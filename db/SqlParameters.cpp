@@ -19,10 +19,11 @@ enum class Kind { Plain, ExecuteBlock, Definition };
 
 Kind kindOf(const QString& sql)
 {
-    static const QRegularExpression block(
-        QStringLiteral(R"(^\s*EXECUTE\s+BLOCK\b)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression block(QStringLiteral(R"(^\s*EXECUTE\s+BLOCK\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression definition(
-        QStringLiteral(R"(^\s*(CREATE(\s+OR\s+ALTER)?|ALTER|RECREATE)\s+(PROCEDURE|TRIGGER|FUNCTION|PACKAGE)\b)"),
+        QStringLiteral(
+            R"(^\s*(CREATE(\s+OR\s+ALTER)?|ALTER|RECREATE)\s+(PROCEDURE|TRIGGER|FUNCTION|PACKAGE)\b)"),
         QRegularExpression::CaseInsensitiveOption);
     if (block.match(sql).hasMatch())
         return Kind::ExecuteBlock;
@@ -86,7 +87,8 @@ ParsedStatement parseParameters(const QString& sql)
             while (j < n && isNameChar(sql[j]))
                 ++j;
             const QStringView word = QStringView(sql).mid(i, j - i);
-            if (kind == Kind::ExecuteBlock && depth == 0 && word.compare(QLatin1String("AS"), Qt::CaseInsensitive) == 0)
+            if (kind == Kind::ExecuteBlock && depth == 0 &&
+                word.compare(QLatin1String("AS"), Qt::CaseInsensitive) == 0)
                 inBody = true;
             out.text += word;
             i = j;

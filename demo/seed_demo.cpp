@@ -11,14 +11,6 @@
 // DATA_FOLDER is the project's data/ folder. Reading the postal file needs
 // unzip.
 
-#include "db/BlockInsert.h"
-#include "db/Connection.h"
-#include "db/Error.h"
-#include "db/Query.h"
-#include "postal/PostalFile.h"
-#include "util/CharConv.h"
-#include "util/Cp932.h"
-
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
@@ -34,6 +26,14 @@
 #include <map>
 #include <stdexcept>
 #include <vector>
+
+#include "db/BlockInsert.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Query.h"
+#include "postal/PostalFile.h"
+#include "util/CharConv.h"
+#include "util/Cp932.h"
 
 namespace {
 
@@ -1317,11 +1317,15 @@ void writeSampleImport(const std::vector<Company>& companies, int firstCode, con
     for (auto it = companies.rbegin(); it != companies.rend() && code < firstCode + 30; ++it) {
         const Company& c = *it;
         const QString quoted = u'"' + QString(c.name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-        const QString line = QStringList{QString::number(code), fitBytes(ToHalfWidth(c.reading), 20), quoted,
-                                         c.zip.left(3) + u'-' + c.zip.mid(3),
-                                         fitBytes(c.prefecture + c.city + c.street, 100),
-                                         QStringLiteral("0857-%1-%2").arg(20 + code % 60).arg(code % 10000, 4, 10, QLatin1Char('0'))}
-                                 .join(u',');
+        const QString line =
+            QStringList{
+                QString::number(code),
+                fitBytes(ToHalfWidth(c.reading), 20),
+                quoted,
+                c.zip.left(3) + u'-' + c.zip.mid(3),
+                fitBytes(c.prefecture + c.city + c.street, 100),
+                QStringLiteral("0857-%1-%2").arg(20 + code % 60).arg(code % 10000, 4, 10, QLatin1Char('0'))}
+                .join(u',');
         out += cp932::encode(line + QStringLiteral("\r\n"));
         ++code;
     }

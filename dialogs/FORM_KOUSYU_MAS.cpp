@@ -130,4 +130,3 @@ bool TKOUSYU_MAS::DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int delta)
 {
     return ZoomListFont(DBGrid1, modifiers, delta);
 }
-

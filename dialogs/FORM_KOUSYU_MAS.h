@@ -58,7 +58,10 @@ public:
 
 protected:
     void listChosen() override { DBGrid1DblClick(); }
-    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override { return DBGrid1MouseWheel(modifiers, delta); }
+    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override
+    {
+        return DBGrid1MouseWheel(modifiers, delta);
+    }
 };
 
 // The trade-type picker's results: written when the user confirms, kept

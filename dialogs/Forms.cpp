@@ -35,9 +35,9 @@ void scaleFont(QWidget* w, int percent)
 // viewport): it is scaled as a whole, never its parts.
 bool isContainer(const QWidget* w)
 {
-    return !qobject_cast<const QComboBox*>(w) && !qobject_cast<const QAbstractSpinBox*>(w)
-        && !qobject_cast<const QAbstractScrollArea*>(w) && !qobject_cast<const QLineEdit*>(w)
-        && !qobject_cast<const QAbstractButton*>(w) && !qobject_cast<const QLabel*>(w);
+    return !qobject_cast<const QComboBox*>(w) && !qobject_cast<const QAbstractSpinBox*>(w) &&
+           !qobject_cast<const QAbstractScrollArea*>(w) && !qobject_cast<const QLineEdit*>(w) &&
+           !qobject_cast<const QAbstractButton*>(w) && !qobject_cast<const QLabel*>(w);
 }
 
 void scaleChildren(QWidget* parent, int percent)

@@ -156,4 +156,3 @@ bool TForm_kouzou_sel::DBGrid1MouseWheel(Qt::KeyboardModifiers modifiers, int de
 {
     return ZoomListFont(DBGrid1, modifiers, delta);
 }
-

@@ -56,7 +56,10 @@ public:
 protected:
     void listChosen() override { DBGrid1DblClick(); }
     bool centreOnShow() const override { return false; }
-    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override { return DBGrid1MouseWheel(modifiers, delta); }
+    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override
+    {
+        return DBGrid1MouseWheel(modifiers, delta);
+    }
 };
 
 // The code picker's results: written when the user confirms, kept until the

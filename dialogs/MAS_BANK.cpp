@@ -72,11 +72,11 @@ TBAN_SEL::TBAN_SEL(db::Connection& suite, QWidget* parent) : TPicker(parent), FD
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     pickers::SetUpGrid(DBGrid1, DataSource1,
-                           {
-                               {QStringLiteral("SHGINCODE"), QStringLiteral("コード"), 80, right, {}},
-                               {QStringLiteral("SGINNAME1"), QStringLiteral("カナ名"), 240, {}, {}},
-                               {QStringLiteral("SGINNAME2"), QStringLiteral("銀行名"), 0, {}, {}},
-                           });
+                       {
+                           {QStringLiteral("SHGINCODE"), QStringLiteral("コード"), 80, right, {}},
+                           {QStringLiteral("SGINNAME1"), QStringLiteral("カナ名"), 240, {}, {}},
+                           {QStringLiteral("SGINNAME2"), QStringLiteral("銀行名"), 0, {}, {}},
+                       });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

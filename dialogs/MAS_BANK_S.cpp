@@ -79,12 +79,12 @@ TBANK_S_SELL::TBANK_S_SELL(db::Connection& suite, QWidget* parent)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     pickers::SetUpGrid(DBGrid1, DataSource1,
-                           {
-                               {QStringLiteral("SHGINCODE"), QStringLiteral("コード"), 80, right, {}},
-                               {QStringLiteral("SHSTNCODE"), QStringLiteral("支店CD"), 80, right, {}},
-                               {QStringLiteral("SSTNNAME1"), QStringLiteral("カナ名"), 240, {}, {}},
-                               {QStringLiteral("SSTNNAME2"), QStringLiteral("支店名"), 0, {}, {}},
-                           });
+                       {
+                           {QStringLiteral("SHGINCODE"), QStringLiteral("コード"), 80, right, {}},
+                           {QStringLiteral("SHSTNCODE"), QStringLiteral("支店CD"), 80, right, {}},
+                           {QStringLiteral("SSTNNAME1"), QStringLiteral("カナ名"), 240, {}, {}},
+                           {QStringLiteral("SSTNNAME2"), QStringLiteral("支店名"), 0, {}, {}},
+                       });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -14,7 +14,8 @@ namespace {
 
 bool g_unattended = false;
 
-void showBox(QMessageBox::Icon icon, const QString& objectName, const QString& text, const QString& details = {})
+void showBox(QMessageBox::Icon icon, const QString& objectName, const QString& text,
+             const QString& details = {})
 {
     if (g_unattended)
         return; // errors are in the log already

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
 #include <QtGlobal>
+#include <QTimer>
 
 #include <memory>
 

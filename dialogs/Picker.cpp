@@ -1,22 +1,22 @@
 #include "dialogs/Picker.h"
 
-#include "db/Query.h"
-#include "util/Kana.h"
-
 #include <QApplication>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QHideEvent>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTableView>
 #include <QWheelEvent>
 
 #include <algorithm>
+
+#include "db/Query.h"
+#include "util/Kana.h"
 
 TPicker::TPicker(QWidget* parent) : QDialog(parent) {}
 
@@ -137,8 +137,9 @@ namespace pickers {
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& text, QStyle::StandardPixmap icon)
 {
-    auto* b = icon == QStyle::SP_CustomBase ? new QPushButton(text, parent)
-                                            : new QPushButton(parent->style()->standardIcon(icon), text, parent);
+    auto* b = icon == QStyle::SP_CustomBase
+                  ? new QPushButton(text, parent)
+                  : new QPushButton(parent->style()->standardIcon(icon), text, parent);
     b->setObjectName(QLatin1String(name));
     b->setAutoDefault(false);
     b->setDefault(false);

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "db/QueryModel.h"
-
 #include <QDialog>
-#include <QStyle>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStyle>
 #include <QVariantMap>
 
 #include <functional>
+
+#include "db/QueryModel.h"
 
 class QPushButton;
 class QTableView;
@@ -54,8 +54,7 @@ protected:
     bool listKeyPress(int key);
     bool listKeyDown(int key);
     // The unit-level pointer to this form, cleared when the form goes.
-    template <typename Form>
-    void forgetOnDestruction(Form*& unitPointer)
+    template <typename Form> void forgetOnDestruction(Form*& unitPointer)
     {
         m_forget = [&unitPointer, form = static_cast<Form*>(this)] {
             if (unitPointer == form)

@@ -17,7 +17,8 @@ class TypingLimit : public QValidator
 {
 public:
     TypingLimit(QLineEdit* edit, int maxLength)
-        : QValidator(edit), m_edit(edit), m_maxLength(maxLength), m_allowed(std::max<qsizetype>(maxLength, edit->text().size()))
+        : QValidator(edit), m_edit(edit), m_maxLength(maxLength),
+          m_allowed(std::max<qsizetype>(maxLength, edit->text().size()))
     {
         QObject::connect(edit, &QLineEdit::textChanged, this, [this] {
             if (m_edit->text().isEmpty())

@@ -99,4 +99,3 @@ void TForm6::DBGrid2DblClick()
 {
     BitBtn1Click();
 }
-

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "dialogs/Picker.h"
-
 #include <memory>
+
+#include "dialogs/Picker.h"
 
 class QPushButton;
 class QTableView;

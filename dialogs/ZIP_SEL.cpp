@@ -349,9 +349,10 @@ void TForm_ZIP::SpeedButton1Click()
     DBGrid1->show();
     layout()->activate();
     if (failure)
-        ShowError(failure, ErrorBox::Plain,
-                  QStringLiteral(
-                      "エラー: 郵便番号データーを取り込めませんでした。\n%1\n郵便番号辞書は取込前のままです。"));
+        ShowError(
+            failure, ErrorBox::Plain,
+            QStringLiteral(
+                "エラー: 郵便番号データーを取り込めませんでした。\n%1\n郵便番号辞書は取込前のままです。"));
 }
 
 void TForm_ZIP::showImportProgress(int done, int total)

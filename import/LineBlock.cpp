@@ -1,16 +1,16 @@
 #include "import/LineBlock.h"
 
-#include "db/BlockInsert.h"
-#include "db/Connection.h"
-#include "db/Error.h"
-#include "db/Query.h"
-#include "util/Cp932.h"
-
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "db/BlockInsert.h"
+#include "db/Connection.h"
+#include "db/Error.h"
+#include "db/Query.h"
+#include "util/Cp932.h"
 
 namespace {
 
@@ -32,13 +32,16 @@ LineBlock::Limit limitOf(const QString& declaration)
         limit.length = m.captured(1).toInt();
         limit.inCharacters = m.hasCaptured(2);
     } else if (d == QLatin1String("SMALLINT")) {
-        limit = {LineBlock::Limit::Integer, std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()};
+        limit = {LineBlock::Limit::Integer, std::numeric_limits<qint16>::min(),
+                 std::numeric_limits<qint16>::max()};
     } else if (d == QLatin1String("INTEGER")) {
-        limit = {LineBlock::Limit::Integer, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
+        limit = {LineBlock::Limit::Integer, std::numeric_limits<qint32>::min(),
+                 std::numeric_limits<qint32>::max()};
     } else if (d == QLatin1String("BIGINT")) {
-        limit = {LineBlock::Limit::Integer, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()};
-    } else if (d.startsWith(QLatin1String("DOUBLE")) || d == QLatin1String("FLOAT") || d.startsWith(QLatin1String("NUMERIC"))
-               || d.startsWith(QLatin1String("DECIMAL"))) {
+        limit = {LineBlock::Limit::Integer, std::numeric_limits<qint64>::min(),
+                 std::numeric_limits<qint64>::max()};
+    } else if (d.startsWith(QLatin1String("DOUBLE")) || d == QLatin1String("FLOAT") ||
+               d.startsWith(QLatin1String("NUMERIC")) || d.startsWith(QLatin1String("DECIMAL"))) {
         limit.kind = LineBlock::Limit::Number;
     }
     return limit;
@@ -67,7 +70,8 @@ bool isNumber(const QVariant& v)
 
 } // namespace
 
-LineBlock::LineBlock(db::Connection& connection, const QList<Value>& values, const QString& lineStatements, int maxLines)
+LineBlock::LineBlock(db::Connection& connection, const QList<Value>& values, const QString& lineStatements,
+                     int maxLines)
     : m_connection(connection), m_values(values)
 {
     if (values.isEmpty())
@@ -168,7 +172,8 @@ QString LineBlock::check(const QVariantList& values) const
                 reason = QStringLiteral("%1: 数値ではありません。").arg(name);
             break;
         case Limit::Text: {
-            const QString text = v.typeId() == QMetaType::QByteArray ? cp932::decode(v.toByteArray()) : v.toString();
+            const QString text =
+                v.typeId() == QMetaType::QByteArray ? cp932::decode(v.toByteArray()) : v.toString();
             QString character;
             if (!cp932::canEncode(text, &character)) {
                 reason = QStringLiteral("%1: %2").arg(name, cp932::EncodeError(character, 0).message());
@@ -196,8 +201,8 @@ bool LineBlock::add(const QVariantList& values, int tag, QString* reason)
     // Texts cross as the bytes just checked, not converted a second time.
     for (int i = 0; i < line.values.size(); ++i) {
         QVariant& v = line.values[i];
-        if (m_limits[i].kind == Limit::Text && !m_limits[i].inCharacters && v.isValid() && !v.isNull()
-            && v.typeId() != QMetaType::QByteArray)
+        if (m_limits[i].kind == Limit::Text && !m_limits[i].inCharacters && v.isValid() && !v.isNull() &&
+            v.typeId() != QMetaType::QByteArray)
             v = cp932::encode(v.toString());
     }
     m_waiting << line;

@@ -51,7 +51,8 @@ public:
     // lineStatements are the statements of one line, each ending in ";",
     // naming the line's values as :NAME. maxLines caps the lines per round
     // trip (0: as many as the server's limits allow).
-    LineBlock(db::Connection& connection, const QList<Value>& values, const QString& lineStatements, int maxLines = 0);
+    LineBlock(db::Connection& connection, const QList<Value>& values, const QString& lineStatements,
+              int maxLines = 0);
     ~LineBlock();
     LineBlock(const LineBlock&) = delete;
     LineBlock& operator=(const LineBlock&) = delete;
@@ -80,7 +81,7 @@ public:
         enum Kind { Any, Integer, Number, Text } kind = Any;
         qint64 min = 0;
         qint64 max = 0;
-        int length = 0;            // of a text: bytes, or characters with a character set
+        int length = 0; // of a text: bytes, or characters with a character set
         bool inCharacters = false;
     };
 
@@ -97,7 +98,7 @@ private:
     QList<Limit> m_limits;
     QString m_lineStatements; // the values' names marked for each line's prefix
     int m_linesPerBlock = 1;
-    QList<QStringList> m_names; // per line of a block, per value
+    QList<QStringList> m_names;           // per line of a block, per value
     std::unique_ptr<db::Query> m_full;    // a full block, prepared once
     std::unique_ptr<db::Query> m_partial; // the rest
     int m_partialLines = 0;

@@ -1,5 +1,13 @@
 #include "import/TextImport.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <utility>
+
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "import/LineBlock.h"
@@ -8,14 +16,6 @@
 #include "util/DateFields.h"
 #include "util/Numbers.h"
 #include "util/TextLines.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSet>
-#include <QStringDecoder>
-
-#include <algorithm>
-#include <utility>
 
 namespace textimport {
 
@@ -49,7 +49,9 @@ void execute(db::Query& q, const QStringList& lines)
 
 } // namespace
 
-ImportError::ImportError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
+ImportError::ImportError(const QString& message)
+    : std::runtime_error(message.toStdString()), m_message(message)
+{}
 
 // ---- The file
 
@@ -58,7 +60,8 @@ QString DecodeText(const QByteArray& bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringConverter::Utf16LE
+                                                          : QStringConverter::Utf16BE,
                              QStringConverter::Flag::Default);
         return utf16.decode(QByteArrayView(bytes).sliced(2));
     }
@@ -311,7 +314,8 @@ private:
         QStringList columns;
         for (const Mapping& m : m_options.mapping)
             columns << m.column;
-        const QStringList declarations = LineBlock::describe(m_statement.connection(), QStringLiteral("MAS_SIIRE"), columns);
+        const QStringList declarations =
+            LineBlock::describe(m_statement.connection(), QStringLiteral("MAS_SIIRE"), columns);
         QList<LineBlock::Value> values;
         for (int i = 0; i < columns.size(); ++i)
             values << LineBlock::Value{columns[i], declarations.value(i)};
@@ -333,7 +337,8 @@ private:
             columns.prepend(kCode);
             values.prepend(QStringLiteral("GEN_ID(GYOUSYA_ID,1)"));
         }
-        QString statements = QStringLiteral("INSERT INTO MAS_SIIRE (%1) VALUES (%2);").arg(columns.join(u','), values.join(u','));
+        QString statements = QStringLiteral("INSERT INTO MAS_SIIRE (%1) VALUES (%2);")
+                                 .arg(columns.join(u','), values.join(u','));
         if (hasCode && m_options.mode == Mode::Append)
             statements.prepend(QStringLiteral("DELETE FROM MAS_SIIRE WHERE T_CD = :T_CD; "));
         return statements;
@@ -377,8 +382,9 @@ private:
     void stampDates()
     {
         const QString today = DateToSqlText(QDateTime(m_options.today, QTime(0, 0)), true);
-        execute(m_statement, {QStringLiteral("UPDATE MAS_SIIRE set e_date01=") + today, QStringLiteral(",e_date02=") + today,
-                              QStringLiteral("where e_date01 is null")});
+        execute(m_statement,
+                {QStringLiteral("UPDATE MAS_SIIRE set e_date01=") + today,
+                 QStringLiteral(",e_date02=") + today, QStringLiteral("where e_date01 is null")});
     }
 
     void setGenerator()

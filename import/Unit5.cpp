@@ -1,14 +1,5 @@
 #include "import/Unit5.h"
 
-#include "db/Schema.h"
-#include "dialogs/MESSAGE_FROM.h"
-#include "dialogs/Messages.h"
-#include "dialogs/Modal.h"
-#include "dialogs/Picker.h"
-#include "dialogs/Unit6.h"
-#include "suite/Unit2.h"
-#include "util/Numbers.h"
-
 #include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QButtonGroup>
@@ -30,6 +21,15 @@
 
 #include <algorithm>
 #include <utility>
+
+#include "db/Schema.h"
+#include "dialogs/MESSAGE_FROM.h"
+#include "dialogs/Messages.h"
+#include "dialogs/Modal.h"
+#include "dialogs/Picker.h"
+#include "dialogs/Unit6.h"
+#include "suite/Unit2.h"
+#include "util/Numbers.h"
 
 TForm_Txt_Con* Form_Txt_Con = nullptr;
 
@@ -79,7 +79,8 @@ QStringList mappingStatement(const Field& field, const QString& where, QVariantM
 
 // ---------------------------------------------------------------------------
 
-TRadioGroup::TRadioGroup(const QStringList& items, QWidget* parent) : QGroupBox(parent), m_group(new QButtonGroup(this))
+TRadioGroup::TRadioGroup(const QStringList& items, QWidget* parent)
+    : QGroupBox(parent), m_group(new QButtonGroup(this))
 {
     auto* layout = new QHBoxLayout(this);
     for (int i = 0; i < items.size(); ++i) {
@@ -144,13 +145,15 @@ TForm_Txt_Con::TForm_Txt_Con(TDM2& data, QWidget* parent)
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setItemIndex(1);
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("取　込"), this);
+    BitBtn1 =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("取　込"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setAutoDefault(false);
 
-    Label1 = new QLabel(QStringLiteral("仕入先CDの列を設定しないときは、一行ごとに次の仕入先CDで登録します。\n"
-                                       "Deleteキー設定解除、ダブルクリックで対応CDを設定します。↓"),
-                        this);
+    Label1 =
+        new QLabel(QStringLiteral("仕入先CDの列を設定しないときは、一行ごとに次の仕入先CDで登録します。\n"
+                                  "Deleteキー設定解除、ダブルクリックで対応CDを設定します。↓"),
+                   this);
     Label1->setObjectName(QStringLiteral("Label1"));
 
     ProgressBar1 = new QProgressBar(this);
@@ -171,14 +174,22 @@ TForm_Txt_Con::TForm_Txt_Con(TDM2& data, QWidget* parent)
                        {
                            {QStringLiteral("CD"), {}, 40, Qt::AlignRight | Qt::AlignVCenter, {}},
                            {QStringLiteral("NAME01"), QStringLiteral("摘　要"), 365, {}, {}},
-                           {QStringLiteral("CD2"), {}, 41, Qt::AlignRight | Qt::AlignVCenter,
+                           {QStringLiteral("CD2"),
+                            {},
+                            41,
+                            Qt::AlignRight | Qt::AlignVCenter,
                             [](const db::Query& q, int row) -> QVariant {
                                 // Typed over as text: blank when unmapped.
                                 const int code = number(q, row, "CD2");
                                 return code == 0 ? QString() : QString::number(code);
                             }},
-                           {QStringLiteral("RETU_NAME2"), QStringLiteral("対応列名"), 182, {},
-                            [this](const db::Query& q, int row) -> QVariant { return mappedLabel(q, row); }},
+                           {QStringLiteral("RETU_NAME2"),
+                            QStringLiteral("対応列名"),
+                            182,
+                            {},
+                            [this](const db::Query& q, int row) -> QVariant {
+                                return mappedLabel(q, row);
+                            }},
                        });
     // Only the mapped code is typed into; a double-click maps through the picker.
     DBGrid1->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
@@ -188,7 +199,9 @@ TForm_Txt_Con::TForm_Txt_Con(TDM2& data, QWidget* parent)
     // A typed code rewrites the row and reopens the grid, which must wait
     // until the grid has let go of its editor: the delegate's closeEditor
     // reaches the grid first, then this form.
-    m_columns.typed = [this](int row, const QString& typedText) { m_typed = {row, typedText}; };
+    m_columns.typed = [this](int row, const QString& typedText) {
+        m_typed = {row, typedText};
+    };
     connect(DBGrid1->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
         if (m_typed.first < 0)
             return;
@@ -269,8 +282,8 @@ bool TForm_Txt_Con::eventFilter(QObject* watched, QEvent* event)
             return true;
         // Whichever cell of the row is current, what is typed is its code.
         const QModelIndex current = DBGrid1->currentIndex();
-        if (current.isValid() && current.column() != TMappingModel::CodeColumn && !key->text().isEmpty()
-            && key->text().at(0).isPrint())
+        if (current.isValid() && current.column() != TMappingModel::CodeColumn && !key->text().isEmpty() &&
+            key->text().at(0).isPrint())
             DBGrid1->setCurrentIndex(m_columns.index(current.row(), TMappingModel::CodeColumn));
     }
     return QDialog::eventFilter(watched, event);
@@ -321,16 +334,16 @@ void TForm_Txt_Con::showMapping()
         throw textimport::ImportError(QStringLiteral("ファイル %1 は空です。").arg(Edit1->text()));
     const QStringList headings = textimport::SplitHeadings(lines.first());
     for (int i = 0; i < headings.size(); ++i)
-        executeLocal({QStringLiteral("Insert into SIIRE_CON2"), QStringLiteral("(CD,NAME01)"), QStringLiteral("values"),
-                      QStringLiteral("(:CD,:NAME01)")},
+        executeLocal({QStringLiteral("Insert into SIIRE_CON2"), QStringLiteral("(CD,NAME01)"),
+                      QStringLiteral("values"), QStringLiteral("(:CD,:NAME01)")},
                      {{QStringLiteral("CD"), i + 1}, {QStringLiteral("NAME01"), headings[i]}});
 
     // Every file column whose heading is a field's label goes to that field.
     FDQuery1.open();
     for (; !FDQuery1.eof(); FDQuery1.next()) {
         const int row = FDQuery1.recNo() - 1;
-        const Field field{number(FDQuery1, row, "CD"), text(FDQuery1, row, "TYPE"), text(FDQuery1, row, "NAME01"),
-                          text(FDQuery1, row, "NAME02")};
+        const Field field{number(FDQuery1, row, "CD"), text(FDQuery1, row, "TYPE"),
+                          text(FDQuery1, row, "NAME01"), text(FDQuery1, row, "NAME02")};
         QVariantMap params{{QStringLiteral("LABEL"), field.label}};
         executeLocal(mappingStatement(field, QStringLiteral("where NAME01 = :LABEL"), params), params);
     }
@@ -347,8 +360,8 @@ void TForm_Txt_Con::createWorkTable(const QString& table, const QList<QPair<QStr
     }
     QStringList lines{QStringLiteral("Create Table ") + table};
     for (int i = 0; i < columns.size(); ++i)
-        lines << (i == 0 ? QStringLiteral("(") : QString()) + columns[i].first + u'\t' + columns[i].second
-                     + (i + 1 < columns.size() ? QStringLiteral(",") : QStringLiteral(")"));
+        lines << (i == 0 ? QStringLiteral("(") : QString()) + columns[i].first + u'\t' + columns[i].second +
+                     (i + 1 < columns.size() ? QStringLiteral(",") : QStringLiteral(")"));
     executeLocal(lines);
 }
 
@@ -404,7 +417,8 @@ void TForm_Txt_Con::setRowMapping(int row, const Field* field)
         executeLocal(mappingStatement(*field, QStringLiteral("where CD=:CD"), params), params);
     else
         executeLocal({QStringLiteral("UPDATE SIIRE_CON2 set CD2=0"), QStringLiteral(",RETU_NAME2=null"),
-                      QStringLiteral(",RETU_NAME=null"), QStringLiteral(",TYPE=null"), QStringLiteral("where CD=:CD")},
+                      QStringLiteral(",RETU_NAME=null"), QStringLiteral(",TYPE=null"),
+                      QStringLiteral("where CD=:CD")},
                      params);
     openColumns(row, column);
 }
@@ -420,8 +434,8 @@ void TForm_Txt_Con::DBGrid1DblClick()
     if (modal::exec(*Form6) != TPicker::ResultOk || !FDQuery1.isOpen() || FDQuery1.recNo() < 1)
         return;
     const int picked = FDQuery1.recNo() - 1;
-    const Field field{number(FDQuery1, picked, "CD"), text(FDQuery1, picked, "TYPE"), text(FDQuery1, picked, "NAME01"),
-                      text(FDQuery1, picked, "NAME02")};
+    const Field field{number(FDQuery1, picked, "CD"), text(FDQuery1, picked, "TYPE"),
+                      text(FDQuery1, picked, "NAME01"), text(FDQuery1, picked, "NAME02")};
     setRowMapping(row, &field);
 }
 
@@ -464,9 +478,9 @@ textimport::Fitting TForm_Txt_Con::Fitting() const
     const QFontMetrics metrics(L_MOJI->font());
     return {[metrics](const QString& s) { return metrics.horizontalAdvance(s); },
             [name = m_nameBox, mail = m_mailBox, mobile = m_mobileBox](textimport::WidthBox box) {
-                const QPointer<QWidget>& w = box == textimport::WidthBox::Name ? name
-                                           : box == textimport::WidthBox::Mail ? mail
-                                                                                : mobile;
+                const QPointer<QWidget>& w = box == textimport::WidthBox::Name   ? name
+                                             : box == textimport::WidthBox::Mail ? mail
+                                                                                 : mobile;
                 return w ? w->width() : -1;
             }};
 }
@@ -504,7 +518,9 @@ void TForm_Txt_Con::BitBtn1Click()
         // Painted as it goes; the user's keys and clicks wait for the end.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
-    options.report = [](const QString& line) { ShowPlainMessage(line); };
+    options.report = [](const QString& line) {
+        ShowPlainMessage(line);
+    };
     m_running = true;
     try {
         textimport::Run(m_data.FDQ_VORNALIX, options);

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "db/Query.h"
-#include "db/QueryModel.h"
-#include "import/TextImport.h"
-
 #include <QDialog>
 #include <QGroupBox>
 #include <QPair>
 #include <QPointer>
 
 #include <functional>
+
+#include "db/Query.h"
+#include "db/QueryModel.h"
+#include "import/TextImport.h"
 
 class QButtonGroup;
 class QCheckBox;

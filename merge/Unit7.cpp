@@ -16,9 +16,9 @@
 #include "db/Query.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
-#include "dialogs/TypingLimit.h"
 #include "dialogs/Modal.h"
 #include "dialogs/Picker.h"
+#include "dialogs/TypingLimit.h"
 #include "search/trad_sel.h"
 #include "util/Numbers.h"
 

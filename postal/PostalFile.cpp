@@ -82,8 +82,10 @@ template <typename Take> void forEachRow(const QStringList& lines, Take take)
         const QStringList f = recordFields(lines[i], int(i + 1));
         // Another file with enough commas must not replace the dictionary.
         if (first && !(isDigits(f[0], 5) && isDigits(f[2], 7)))
-            throw ImportError(int(i + 1), QStringLiteral("全国一括の郵便番号ファイルの行ではありません"
-                                                         "（地方公共団体コード 5 桁、郵便番号 7 桁で始まる行が必要です）。"));
+            throw ImportError(
+                int(i + 1),
+                QStringLiteral("全国一括の郵便番号ファイルの行ではありません"
+                               "（地方公共団体コード 5 桁、郵便番号 7 桁で始まる行が必要です）。"));
         first = false;
         Row row;
         row.zip = f[2];

@@ -1,7 +1,5 @@
 #include "search/Unit8.h"
 
-#include "dialogs/Forms.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -26,6 +24,7 @@
 #include "db/Error.h"
 #include "db/Query.h"
 #include "dialogs/DropDownBox.h"
+#include "dialogs/Forms.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"

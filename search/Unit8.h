@@ -146,7 +146,10 @@ protected:
     bool previewKey(QWidget* target, int key) override;
     bool centreOnShow() const override { return false; }
     bool eventFilter(QObject* watched, QEvent* event) override;
-    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override { return DBGrid1MouseWheel(modifiers, delta); }
+    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override
+    {
+        return DBGrid1MouseWheel(modifiers, delta);
+    }
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -167,7 +167,10 @@ protected:
     // Callers place the list themselves.
     bool centreOnShow() const override { return false; }
     bool eventFilter(QObject* watched, QEvent* event) override;
-    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override { return DBGrid1MouseWheel(modifiers, delta); }
+    bool listWheel(Qt::KeyboardModifiers modifiers, int delta) override
+    {
+        return DBGrid1MouseWheel(modifiers, delta);
+    }
 
 private:
     void open(const suppliersearch::Statement& statement);

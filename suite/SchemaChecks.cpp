@@ -23,13 +23,15 @@ QString SchemaCheckStatement(const QString& column, bool inSupplierTable, int le
 std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query& statements)
 {
     std::vector<std::exception_ptr> failures;
-    for (const QString& column : {QStringLiteral("E_MAILE"), QStringLiteral("INBOICE"), QStringLiteral("IB_KBN")}) {
+    for (const QString& column :
+         {QStringLiteral("E_MAILE"), QStringLiteral("INBOICE"), QStringLiteral("IB_KBN")}) {
         try {
             db::Query probe(suite);
-            probe.setSql(QStringLiteral("SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH FROM RDB$FIELDS F JOIN "
-                                        "RDB$RELATION_FIELDS RF ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE "
-                                        "RF.RDB$RELATION_NAME = 'MAS_SIIRE' AND RF.RDB$FIELD_NAME = '%1'")
-                             .arg(column));
+            probe.setSql(
+                QStringLiteral("SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH FROM RDB$FIELDS F JOIN "
+                               "RDB$RELATION_FIELDS RF ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE "
+                               "RF.RDB$RELATION_NAME = 'MAS_SIIRE' AND RF.RDB$FIELD_NAME = '%1'")
+                    .arg(column));
             probe.open();
             const QString statement = SchemaCheckStatement(
                 column, !probe.isEmpty(), probe.field(QStringLiteral("RDB$FIELD_LENGTH")).asInteger());

@@ -4,7 +4,7 @@
 // screen fills a good part of the monitor's work area without leaving it.
 struct ScreenFit
 {
-    int width = 0;  // the main form's size before scaling, widened for the pixel density
+    int width = 0; // the main form's size before scaling, widened for the pixel density
     int height = 0;
     int percent = 100; // the scale for every form
 };

@@ -39,8 +39,8 @@ QString localSeparators(QString path)
 bool isLoopback(const QString& server)
 {
     const QString s = server.trimmed();
-    return s.isEmpty() || s.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0
-        || s == QLatin1String("::1") || s.startsWith(QLatin1String("127."));
+    return s.isEmpty() || s.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+           s == QLatin1String("::1") || s.startsWith(QLatin1String("127."));
 }
 
 // A file name under the suite's root; the root itself may be "/".

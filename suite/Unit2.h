@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QObject>
+
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "db/QueryModel.h"
-
-#include <QObject>
 
 // The data module: every database object the program shares, alive for the
 // whole run. FDConnection1 reaches the suite's main database, FDConnection_L

@@ -1,11 +1,11 @@
 #include "supplier/Registration.h"
 
+#include <QRegularExpression>
+
 #include "util/Amount.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"
 #include "util/Kana.h"
-
-#include <QRegularExpression>
 
 namespace {
 
@@ -18,15 +18,24 @@ struct TextBox
 };
 
 const TextBox kTexts[] = {
-    {"T_KEY", "ED_01", "検索ｷｰ"},          {"T_NAME01", "ED_02_1", "仕入先名"},
-    {"T_NAME02", "ED_02_2", "仕入先名２"},   {"T_DAIHYOU", "ED_03", "代表者名"},
-    {"T_BUSYO", "ED_04", "担当部署"},        {"T_TANTOU", "ED_05", "担当者名"},
-    {"T_TEL", "ED_06", "電話番号"},          {"T_FAX", "ED_07", "FAX番号"},
-    {"T_ZIP_CD", "ED_08", "郵便番号"},       {"T_ADD_1", "ED_09", "住所１"},
-    {"T_ADD_2", "ED_10", "住所２"},          {"BIKOU_01", "ED_12", "携帯電話"},
-    {"BIKOU_02", "ED_13", "備考"},           {"E_MAILE", "E_MAILE", "ﾒｰﾙｱﾄﾞﾚｽ"},
-    {"INBOICE", "E_INBOICE", "インボイス番号"}, {"GINKOU_NAME", "E_GINKOU_1", "銀行名"},
-    {"GINKOU_S_NAME", "E_GINKOU_2", "支店名"}, {"GINKOU_KOUZA_BANGOU", "E_GINKOU_3", "口座番号"},
+    {"T_KEY", "ED_01", "検索ｷｰ"},
+    {"T_NAME01", "ED_02_1", "仕入先名"},
+    {"T_NAME02", "ED_02_2", "仕入先名２"},
+    {"T_DAIHYOU", "ED_03", "代表者名"},
+    {"T_BUSYO", "ED_04", "担当部署"},
+    {"T_TANTOU", "ED_05", "担当者名"},
+    {"T_TEL", "ED_06", "電話番号"},
+    {"T_FAX", "ED_07", "FAX番号"},
+    {"T_ZIP_CD", "ED_08", "郵便番号"},
+    {"T_ADD_1", "ED_09", "住所１"},
+    {"T_ADD_2", "ED_10", "住所２"},
+    {"BIKOU_01", "ED_12", "携帯電話"},
+    {"BIKOU_02", "ED_13", "備考"},
+    {"E_MAILE", "E_MAILE", "ﾒｰﾙｱﾄﾞﾚｽ"},
+    {"INBOICE", "E_INBOICE", "インボイス番号"},
+    {"GINKOU_NAME", "E_GINKOU_1", "銀行名"},
+    {"GINKOU_S_NAME", "E_GINKOU_2", "支店名"},
+    {"GINKOU_KOUZA_BANGOU", "E_GINKOU_3", "口座番号"},
 };
 
 // Code boxes: column, box, label, and whether an empty box stores 0 (else null).
@@ -39,7 +48,7 @@ struct CodeBox
 };
 
 const CodeBox kCodes[] = {
-    {"GINKOU_CD", "E_CD_1", "銀行ＣＤ", false},      {"GINKOU_S_CD", "E_CD_2", "支店ＣＤ", false},
+    {"GINKOU_CD", "E_CD_1", "銀行ＣＤ", false},       {"GINKOU_S_CD", "E_CD_2", "支店ＣＤ", false},
     {"GINKOU_KOUZA_CD", "E_CD_3", "口座種別", false}, {"KU_SIME", "BAN_08", "締め日", false},
     {"KU_HARAI", "BAN_09", "支払日", false},          {"KU_TAX", "BAN_10", "税区分", false},
     {"KU_TAX_K", "BAN_11", "税端数", false},          {"KU_KAMOKU", "BAN_12", "科目", false},
@@ -49,7 +58,7 @@ const CodeBox kCodes[] = {
 
 // Amount boxes: column, box; a value of 0 or less stores null.
 const std::pair<const char*, const char*> kAmounts[] = {
-    {"KIN_01", "ED_11"}, {"KIN_02", "BAN_15"}, {"KIN_03", "ED_14"},
+    {"KIN_01", "ED_11"},  {"KIN_02", "BAN_15"}, {"KIN_03", "ED_14"},
     {"KIN_X1", "BAN_16"}, {"KIN_X2", "BAN_17"}, {"KIN_X0", "BAN_18"},
 };
 
@@ -87,7 +96,7 @@ QString AbbreviateName(QStringView name)
     QString s = name.toString();
     const std::pair<const char*, const char16_t*> forms[] = {
         {"株式会社", u"㈱"}, {"有限会社", u"㈲"}, {"（有）", u"㈲"}, {"（株）", u"㈱"},
-        {"(有)", u"㈲"},     {"(株)", u"㈱"},     {" ", u""},       {"　", u""},
+        {"(有)", u"㈲"},     {"(株)", u"㈱"},     {" ", u""},        {"　", u""},
     };
     for (const auto& [from, to] : forms)
         s.replace(QString::fromUtf8(from), QString::fromUtf16(to), Qt::CaseInsensitive);
@@ -111,7 +120,8 @@ QString RegistrationProblem(const SupplierScreen& screen)
             return QStringLiteral("「%1」には整数を入力してください（「%2」は数字ではありません）。")
                 .arg(QString::fromUtf8(code.label), t);
         if (column->kind == SupplierColumn::Kind::SmallInt && (*n < -32768 || *n > 32767))
-            return QStringLiteral("「%1」の値 %2 は大きすぎます。").arg(QString::fromUtf8(code.label), t.trimmed());
+            return QStringLiteral("「%1」の値 %2 は大きすぎます。")
+                .arg(QString::fromUtf8(code.label), t.trimmed());
     }
 
     // Texts as they will be stored: every character in code page 932, within the column.
@@ -155,7 +165,8 @@ SupplierRecord RegistrationRecord(const SupplierScreen& s, const QDateTime& regi
         if (t.isEmpty())
             r.setValue(QLatin1String(code.column), code.emptyIsZero ? QVariant(0) : QVariant());
         else
-            r.setValue(QLatin1String(code.column), n ? QVariant(*n) : QVariant(t)); // the server judges the rest
+            r.setValue(QLatin1String(code.column),
+                       n ? QVariant(*n) : QVariant(t)); // the server judges the rest
     }
     r.setValue(QStringLiteral("KU_UKEOI"), text(s, "ComboBox1") == QStringLiteral("個人") ? 1 : 0);
     r.setValue(QStringLiteral("IB_KBN"), s.invoiceUnregistered ? QVariant(1) : QVariant());
@@ -169,7 +180,8 @@ SupplierRecord RegistrationRecord(const SupplierScreen& s, const QDateTime& regi
     bool derived = false;
     const QString shortened = shortName(s, &derived);
     r.setValue(QStringLiteral("T_NAME03"), textOrNull(derived ? ToHalfWidth(shortened) : shortened));
-    r.setValue(QStringLiteral("GINKOU_KOUZA_KANA"), textOrNull(NormaliseAccountHolder(text(s, "E_GINKOU_4"))));
+    r.setValue(QStringLiteral("GINKOU_KOUZA_KANA"),
+               textOrNull(NormaliseAccountHolder(text(s, "E_GINKOU_4"))));
 
     r.setValue(QStringLiteral("E_DATE01"), registered.isValid() ? registered : now);
     r.setValue(QStringLiteral("E_DATE02"), now);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "supplier/SupplierRecord.h"
-
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+
+#include "supplier/SupplierRecord.h"
 
 // What registration makes of the supplier on the screen: the rules that turn
 // the boxes' texts into the columns of MAS_SIIRE, kept apart from the screen
@@ -41,5 +41,5 @@ QString RegistrationProblem(const SupplierScreen& screen);
 // date boxes give (invalid when they are not all filled: now is taken); an
 // invalid QVariant stores null. The columns the program never sets are left
 // out, so an update keeps them and an insert leaves them null.
-SupplierRecord RegistrationRecord(const SupplierScreen& screen, const QDateTime& registered, const QDateTime& now,
-                                  const QString& computerName);
+SupplierRecord RegistrationRecord(const SupplierScreen& screen, const QDateTime& registered,
+                                  const QDateTime& now, const QString& computerName);

@@ -14,9 +14,11 @@ const QStringList kInsert = {
     QStringLiteral("(T_CD,CD_SITEN,T_KEY,T_NAME01,T_NAME02,T_ZIP_CD,T_ADD_1,T_ADD_2,"),
     QStringLiteral("T_DAIHYOU,T_BUSYO,T_TANTOU,T_TEL,T_FAX,KU_KAISYU,KU_UKEOI,KU_SEIKYU,"),
     QStringLiteral("KU_KAMOKU,KU_KOUSYU,KU_T_KETA,KU_G_KETA,KU_TAX,KU_TAX_K,KU_KIN_K,"),
-    QStringLiteral("GINKOU_CD,GINKOU_S_CD,GINKOU_NAME,GINKOU_S_NAME,GINKOU_KOUZA_CD,GINKOU_KOUZA_NAME,GINKOU_KOUZA_MEIGI,"
+    QStringLiteral("GINKOU_CD,GINKOU_S_CD,GINKOU_NAME,GINKOU_S_NAME,GINKOU_KOUZA_CD,GINKOU_KOUZA_NAME,GINKOU_"
+                   "KOUZA_MEIGI,"
                    "GINKOU_KOUZA_KANA,GINKOU_KOUZA_BANGOU,"),
-    QStringLiteral("BIKOU_01,BIKOU_02,BIKOU_03,BIKOU_04,BIKOU_05,KIN_01,KIN_02,KIN_03,KIN_X1,KIN_X2,KIN_X0,KU_SIME,"),
+    QStringLiteral(
+        "BIKOU_01,BIKOU_02,BIKOU_03,BIKOU_04,BIKOU_05,KIN_01,KIN_02,KIN_03,KIN_X1,KIN_X2,KIN_X0,KU_SIME,"),
     QStringLiteral("KU_HARAI,e_date01,e_date02,e_date03,e_date04,PC_NAME,T_NAME03,E_MAILE,INBOICE,IB_KBN)"),
     QStringLiteral("values"),
     QStringLiteral("(GEN_ID(GYOUSYA_ID,1),:CD_SITEN,:T_KEY,:T_NAME01,:T_NAME02,:T_ZIP_CD,:T_ADD_1,:T_ADD_2,"),
@@ -24,10 +26,12 @@ const QStringList kInsert = {
     QStringLiteral(":KU_KAMOKU,:KU_KOUSYU,:KU_T_KETA,:KU_G_KETA,:KU_TAX,:KU_TAX_K,:KU_KIN_K,"),
     QStringLiteral(":GINKOU_CD,:GINKOU_S_CD,:GINKOU_NAME,:GINKOU_S_NAME,:GINKOU_KOUZA_CD,:GINKOU_KOUZA_NAME,"
                    ":GINKOU_KOUZA_MEIGI,:GINKOU_KOUZA_KANA,:GINKOU_KOUZA_BANGOU,"),
-    QStringLiteral(":BIKOU_01,:BIKOU_02,:BIKOU_03,:BIKOU_04,:BIKOU_05,:KIN_01,:KIN_02,:KIN_03,:KIN_X1,:KIN_X2,:KIN_X0,"
-                   ":KU_SIME,"),
-    QStringLiteral(":KU_HARAI,:e_date01,:e_date02,:e_date03,:e_date04,:PC_NAME,:T_NAME03,:E_MAILE,:INBOICE,:IB_KBN)  "
-                   "RETURNING T_CD"),
+    QStringLiteral(
+        ":BIKOU_01,:BIKOU_02,:BIKOU_03,:BIKOU_04,:BIKOU_05,:KIN_01,:KIN_02,:KIN_03,:KIN_X1,:KIN_X2,:KIN_X0,"
+        ":KU_SIME,"),
+    QStringLiteral(
+        ":KU_HARAI,:e_date01,:e_date02,:e_date03,:e_date04,:PC_NAME,:T_NAME03,:E_MAILE,:INBOICE,:IB_KBN)  "
+        "RETURNING T_CD"),
 };
 
 } // namespace

@@ -10,8 +10,8 @@
 #include <QPageLayout>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrintPreviewDialog>
 #include <QRawFont>
 #include <QToolBar>
 

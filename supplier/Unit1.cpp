@@ -1,5 +1,25 @@
 #include "supplier/Unit1.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QToolButton>
+
 #include "db/Error.h"
 #include "dialogs/DropDownBox.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
@@ -25,26 +45,6 @@
 #include "suite/Workstation.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QMenu>
-#include <QScopeGuard>
-#include <QFontMetrics>
-#include <QFrame>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
-#include <QScreen>
-#include <QToolButton>
 
 QString ProgramBaseName;
 QString ProgramFolder;
@@ -160,7 +160,9 @@ void applyDateRules(QLineEdit* box)
     if (name.contains(QLatin1String("NEN"))) {
         const QString t = box->text();
         if (!t.isEmpty()) {
-            auto eraYear = [&](int base) { return QString::number(toIntDef(QStringView(t).mid(1, 2)) + base); };
+            auto eraYear = [&](int base) {
+                return QString::number(toIntDef(QStringView(t).mid(1, 2)) + base);
+            };
             if (t.contains(u'S') || t.contains(u's')) {
                 box->setText(eraYear(1925)); // Showa
             } else if (t.contains(u'H') || t.contains(u'h')) {
@@ -183,7 +185,6 @@ void applyDateRules(QLineEdit* box)
             box->clear();
     }
 }
-
 
 // Design geometry of the field panel: label and box columns.
 constexpr int kLeftLabelX = 8, kLeftEditX = 108;
@@ -285,7 +286,8 @@ void CreateForms(TForm1& mainScreen, TDM2& data)
 
 bool IsPlainEdit(const QWidget* w)
 {
-    return w && w->metaObject() == &QLineEdit::staticMetaObject && !qobject_cast<QComboBox*>(w->parentWidget());
+    return w && w->metaObject() == &QLineEdit::staticMetaObject &&
+           !qobject_cast<QComboBox*>(w->parentWidget());
 }
 
 QList<QLineEdit*> PlainEditsOf(QWidget* form)
@@ -367,15 +369,29 @@ void TForm1::buildCommandBar()
         return b;
     };
     // The two-character captions have an ideographic space between their characters.
-    const QStringList normal = {QStringLiteral("Ｈｅｌｐ"), {}, QStringLiteral("登　録"), {},
-                                QStringLiteral("検　索"),   QStringLiteral("←前へ"), QStringLiteral("次へ→"),
-                                QStringLiteral("初期化"),   QStringLiteral("一覧表"), {},
+    const QStringList normal = {QStringLiteral("Ｈｅｌｐ"), {},
+                                QStringLiteral("登　録"),   {},
+                                QStringLiteral("検　索"),   QStringLiteral("←前へ"),
+                                QStringLiteral("次へ→"),    QStringLiteral("初期化"),
+                                QStringLiteral("一覧表"),   {},
                                 QStringLiteral("印　刷"),   QStringLiteral("終　了")};
-    const QStringList shifted = {{}, {}, {}, QStringLiteral("削　除"), {}, {}, {}, QStringLiteral("ﾏｽﾀｰ統合"),
-                                 QStringLiteral("TXT取込"), {}, {}, {}};
+    const QStringList shifted = {{},
+                                 {},
+                                 {},
+                                 QStringLiteral("削　除"),
+                                 {},
+                                 {},
+                                 {},
+                                 QStringLiteral("ﾏｽﾀｰ統合"),
+                                 QStringLiteral("TXT取込"),
+                                 {},
+                                 {},
+                                 {}};
     for (int i = 0; i < 12; ++i) {
-        normalBank << makeButton(ToolBar3, QStringLiteral("SB%1").arg(i + 1, 2, 10, QLatin1Char('0')), normal[i]);
-        shiftBank << makeButton(ToolBar1, QStringLiteral("SBS_%1").arg(i + 1, 2, 10, QLatin1Char('0')), shifted[i]);
+        normalBank << makeButton(ToolBar3, QStringLiteral("SB%1").arg(i + 1, 2, 10, QLatin1Char('0')),
+                                 normal[i]);
+        shiftBank << makeButton(ToolBar1, QStringLiteral("SBS_%1").arg(i + 1, 2, 10, QLatin1Char('0')),
+                                shifted[i]);
         auto* legend = new QLabel(QStringLiteral("F%1").arg(i + 1), ToolBar2);
         legend->setObjectName(QStringLiteral("label%1").arg(i + 1, 2, 10, QLatin1Char('0')));
         legend->setAlignment(Qt::AlignCenter);
@@ -547,12 +563,14 @@ void TForm1::buildCodeFields()
         {u"科目", &Label18, "Label18", BAN_12, "BAN_12", 3, centred, C_BOX_12, "C_BOX_12", 145, rx, rex, 11},
         {u"支払区分", nullptr, nullptr, BAN_14, "BAN_14", 1, centred, C_BOX_14, "C_BOX_14", 145, rx, rex, 12},
         {u"工種", &Label20, "Label20", BAN_13, "BAN_13", 4, right, C_BOX_13, "C_BOX_13", 161, rx, rex, 13},
-        {u"金額計算", nullptr, nullptr, BAN_21, "BAN_21", 1, centred, C_BOX_21, "C_BOX_21", 145, cx2, cex2, 10},
+        {u"金額計算", nullptr, nullptr, BAN_21, "BAN_21", 1, centred, C_BOX_21, "C_BOX_21", 145, cx2, cex2,
+         10},
         {u"税端数", nullptr, nullptr, BAN_11, "BAN_11", 1, right, C_BOX_11, "C_BOX_11", 156, cx2, cex2, 11},
         {u"請求区分", nullptr, nullptr, BAN_20, "BAN_20", 1, right, C_BOX_20, "C_BOX_20", 137, cx2, cex2, 12},
     };
     for (const Layout& f : fields) {
-        QLabel* caption = make.label(QString::fromUtf16(f.caption), f.labelX, row(f.fieldRow), 76, f.labelName);
+        QLabel* caption =
+            make.label(QString::fromUtf16(f.caption), f.labelX, row(f.fieldRow), 76, f.labelName);
         if (f.label)
             *f.label = caption;
         f.box = make.codeField(f.boxName, f.boxX, f.fieldRow, f.maxLength, f.align);
@@ -581,7 +599,8 @@ void TForm1::buildRateFields()
     Label36 = make.label(QStringLiteral("歩引"), rex + 246, row(14), 44, "Label36");
     ED_14 = make.edit("ED_14", rex + 292, row(14), 60, Ime::Off, right);
     Label37 = make.label(QStringLiteral("％"), rex + 354, row(14), 24, "Label37");
-    for (QWidget* w : {static_cast<QWidget*>(Label36), static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label37)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Label36), static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label37)})
         w->hide();
 }
 
@@ -612,17 +631,17 @@ void TForm1::buildTabOrder()
     // Every control in screen order; the stops of the Enter order are the
     // ones marked true. The others are reached by mouse only.
     const QList<QPair<QWidget*, bool>> order = {
-        {BAN_01, false},     {NEN05, false},      {TUKI05, false},    {HI05, false},       {NEN06, false},
-        {TUKI06, false},     {HI06, false},       {ED_01, true},      {ED_02_1, true},     {ED_02_2, true},
-        {E_RYAKU, true},     {ED_03, true},       {ED_04, true},      {ED_05, true},       {ED_06, true},
-        {ED_07, true},       {ED_08, true},       {ED_09, true},      {ED_10, true},       {ED_12, true},
-        {ED_13, true},       {E_INBOICE, true},   {E_MAILE, true},    {E_CD_1, true},      {E_GINKOU_1, false},
-        {E_CD_2, true},      {E_GINKOU_2, false}, {E_CD_3, true},     {E_GINKOU_3, true},  {E_GINKOU_4, true},
-        {BAN_18, true},      {BAN_16, true},      {BAN_17, true},     {BAN_08, true},      {BAN_09, true},
-        {BAN_10, true},      {C_BOX_10, false},   {BAN_12, true},     {C_BOX_12, false},   {BAN_14, true},
-        {C_BOX_14, false},   {BAN_21, true},      {C_BOX_21, false},  {BAN_11, true},      {C_BOX_11, false},
-        {BAN_13, true},      {C_BOX_13, false},   {BAN_20, true},     {C_BOX_20, false},   {ComboBox1, false},
-        {ED_11, true},       {BAN_15, true},      {ED_14, true},      {CheckBox1, true},
+        {BAN_01, false},   {NEN05, false},      {TUKI05, false},   {HI05, false},      {NEN06, false},
+        {TUKI06, false},   {HI06, false},       {ED_01, true},     {ED_02_1, true},    {ED_02_2, true},
+        {E_RYAKU, true},   {ED_03, true},       {ED_04, true},     {ED_05, true},      {ED_06, true},
+        {ED_07, true},     {ED_08, true},       {ED_09, true},     {ED_10, true},      {ED_12, true},
+        {ED_13, true},     {E_INBOICE, true},   {E_MAILE, true},   {E_CD_1, true},     {E_GINKOU_1, false},
+        {E_CD_2, true},    {E_GINKOU_2, false}, {E_CD_3, true},    {E_GINKOU_3, true}, {E_GINKOU_4, true},
+        {BAN_18, true},    {BAN_16, true},      {BAN_17, true},    {BAN_08, true},     {BAN_09, true},
+        {BAN_10, true},    {C_BOX_10, false},   {BAN_12, true},    {C_BOX_12, false},  {BAN_14, true},
+        {C_BOX_14, false}, {BAN_21, true},      {C_BOX_21, false}, {BAN_11, true},     {C_BOX_11, false},
+        {BAN_13, true},    {C_BOX_13, false},   {BAN_20, true},    {C_BOX_20, false},  {ComboBox1, false},
+        {ED_11, true},     {BAN_15, true},      {ED_14, true},     {CheckBox1, true},
     };
     QWidget* previous = nullptr;
     for (const auto& [w, stop] : order) {
@@ -636,10 +655,11 @@ void TForm1::buildTabOrder()
     }
     // The fields that take Enter themselves (bank, branch, postal code and the
     // coded fields) keep Enter from moving on while they have the focus.
-    for (QWidget* w : {static_cast<QWidget*>(ED_08), static_cast<QWidget*>(BAN_10), static_cast<QWidget*>(BAN_11),
-                       static_cast<QWidget*>(BAN_12), static_cast<QWidget*>(BAN_13), static_cast<QWidget*>(BAN_14),
-                       static_cast<QWidget*>(BAN_20), static_cast<QWidget*>(BAN_21), static_cast<QWidget*>(E_CD_1),
-                       static_cast<QWidget*>(E_CD_2)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(ED_08), static_cast<QWidget*>(BAN_10), static_cast<QWidget*>(BAN_11),
+          static_cast<QWidget*>(BAN_12), static_cast<QWidget*>(BAN_13), static_cast<QWidget*>(BAN_14),
+          static_cast<QWidget*>(BAN_20), static_cast<QWidget*>(BAN_21), static_cast<QWidget*>(E_CD_1),
+          static_cast<QWidget*>(E_CD_2)}) {
         m_onEnter.insert(w, [this] { E_CD_1Enter(); });
         m_onExit.insert(w, [this] { E_CD_1Exit(); });
     }
@@ -690,7 +710,8 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::FormShow()
 {
-    resize(int(E_GINKOU_1->height() * 1.3 + E_GINKOU_1->x() + E_GINKOU_1->width()), int(E_MAILE->height() * 24.4));
+    resize(int(E_GINKOU_1->height() * 1.3 + E_GINKOU_1->x() + E_GINKOU_1->width()),
+           int(E_MAILE->height() * 24.4));
     if (m_firstShowingDone)
         return;
     m_firstShowingDone = true;
@@ -743,8 +764,8 @@ void TForm1::FirstShowing()
 
 void TForm1::SuiteLinkOrThrow()
 {
-    SuiteSettings settings{ProgramFolder, SuiteFolder, ProgramBaseName, DatabasePassword, ExePath, NetDatabasePath,
-                           NetServer};
+    SuiteSettings settings{ProgramFolder, SuiteFolder,     ProgramBaseName, DatabasePassword,
+                           ExePath,       NetDatabasePath, NetServer};
     // The settings change step by step, also when a setting file turns out too short.
     auto keep = qScopeGuard([&] {
         ProgramFolder = settings.ProgramFolder;
@@ -755,7 +776,8 @@ void TForm1::SuiteLinkOrThrow()
         NetDatabasePath = settings.NetDatabasePath;
         NetServer = settings.NetServer;
     });
-    LinkSuiteDatabase(QDir::currentPath(), QCoreApplication::applicationFilePath(), settings, DM2->FDConnection1);
+    LinkSuiteDatabase(QDir::currentPath(), QCoreApplication::applicationFilePath(), settings,
+                      DM2->FDConnection1);
 }
 
 void TForm1::SBS_01Click()
@@ -772,7 +794,8 @@ void TForm1::OpenDatabases()
     // The program's own scratch database, created when a normal end removed it.
     const QString path = SuiteFolder + QStringLiteral("/LOCAL/") + ProgramBaseName + QStringLiteral(".FDB");
     auto localParams = [&path](bool create) {
-        return QStringList{QStringLiteral("CreateDatabase=") + (create ? QLatin1String("true") : QLatin1String("false")),
+        return QStringList{QStringLiteral("CreateDatabase=") +
+                               (create ? QLatin1String("true") : QLatin1String("false")),
                            QStringLiteral("Database=") + path,
                            QStringLiteral("User_Name=sysdba"),
                            QStringLiteral("Password=zorquemit"),
@@ -824,7 +847,8 @@ void TForm1::ApplyCompanyName()
 {
     if (!CompanyName.contains(QStringLiteral("ネリダス")))
         return;
-    for (QWidget* w : {static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label36), static_cast<QWidget*>(Label37)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label36), static_cast<QWidget*>(Label37)})
         w->show();
     if (Form8)
         Form8->AddDiscountColumn(E_MAILE->width());
@@ -939,7 +963,8 @@ QWidget* TForm1::controlOf(QWidget* w) const
 
 void TForm1::Find_jump(bool forward)
 {
-    QWidget* next = NextInOrder(m_tabOrder, this, focusWidget(), forward, [this](QWidget* w) { return m_stops.contains(w); });
+    QWidget* next = NextInOrder(m_tabOrder, this, focusWidget(), forward,
+                                [this](QWidget* w) { return m_stops.contains(w); });
     if (!next)
         return;
     next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);

@@ -172,8 +172,8 @@ public:
     QFrame* Panel1;
 
     // The supplier's fields.
-    QLineEdit *BAN_01, *ED_01, *ED_02_1, *ED_02_2, *E_RYAKU, *ED_03, *ED_04, *ED_05, *ED_06, *ED_07, *ED_08, *ED_09,
-        *ED_10, *ED_12, *ED_13, *E_INBOICE, *E_MAILE;
+    QLineEdit *BAN_01, *ED_01, *ED_02_1, *ED_02_2, *E_RYAKU, *ED_03, *ED_04, *ED_05, *ED_06, *ED_07, *ED_08,
+        *ED_09, *ED_10, *ED_12, *ED_13, *E_INBOICE, *E_MAILE;
     QCheckBox* CheckBox1;
     QLineEdit *NEN05, *TUKI05, *HI05, *NEN06, *TUKI06, *HI06;
     QLineEdit *E_CD_1, *E_GINKOU_1, *E_CD_2, *E_GINKOU_2, *E_CD_3, *E_GINKOU_3, *E_GINKOU_4;
@@ -235,16 +235,16 @@ private:
     {
         QLineEdit* box = nullptr;
         QComboBox* names = nullptr;
-        QStringList nameSql;        // the name of the code bound as :CODE
-        bool nameByNumber = false;  // :CODE is the text read as a number, 0 when it is not one
-        QStringList checkSql;       // Enter: the check starts with these lines,
-        QString checkWhere;         // then this condition (:CODE) when the box holds a code,
+        QStringList nameSql;           // the name of the code bound as :CODE
+        bool nameByNumber = false;     // :CODE is the text read as a number, 0 when it is not one
+        QStringList checkSql;          // Enter: the check starts with these lines,
+        QString checkWhere;            // then this condition (:CODE) when the box holds a code,
         bool checkNeedsNumber = false; // (a number above 0 for these fields)
-        QString checkTail;          // then this order
-        QStringList enterList;      // the picker's list after Enter
-        QStringList clickList;      // the picker's list after a double-click
-        QStringList fillSql;        // the names the drop-down lists
-        QStringList pickSql;        // the code of a name bound as :NAME
+        QString checkTail;             // then this order
+        QStringList enterList;         // the picker's list after Enter
+        QStringList clickList;         // the picker's list after a double-click
+        QStringList fillSql;           // the names the drop-down lists
+        QStringList pickSql;           // the code of a name bound as :NAME
         std::function<int()> clickWidth;
         std::function<int()> enterWidth;
         bool nameFollowsCode = false;  // a pick sets the code only; its name follows from the change

@@ -4,6 +4,11 @@
 
 #include "supplier/Unit1.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
 #include "db/Query.h"
 #include "dialogs/MAS_BANK.h"
 #include "dialogs/MAS_BANK_S.h"
@@ -15,15 +20,14 @@
 #include "util/DateFields.h"
 #include "util/Numbers.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-
 void TForm1::ShowSupplier(db::Query& q)
 {
-    auto text = [&q](const char* column) { return q.field(QLatin1String(column)).asString(); };
-    auto number = [&q](const char* column) { return toIntDef(q.field(QLatin1String(column)).asString()); };
+    auto text = [&q](const char* column) {
+        return q.field(QLatin1String(column)).asString();
+    };
+    auto number = [&q](const char* column) {
+        return toIntDef(q.field(QLatin1String(column)).asString());
+    };
 
     // In this order: setting a code box fires its own lookups.
     if (const QString bank = text("GINKOU_CD"); !bank.isEmpty())
@@ -39,18 +43,18 @@ void TForm1::ShowSupplier(db::Query& q)
     E_MAILE->setText(text("E_MAILE"));
     E_RYAKU->setText(text("T_NAME03"));
     const std::pair<QLineEdit*, const char*> names[] = {
-        {ED_01, "T_KEY"},     {ED_02_1, "T_NAME01"}, {ED_02_2, "T_NAME02"}, {ED_03, "T_DAIHYOU"},
-        {ED_04, "T_BUSYO"},   {ED_05, "T_TANTOU"},   {ED_06, "T_TEL"},      {ED_07, "T_FAX"},
-        {ED_08, "T_ZIP_CD"},  {ED_09, "T_ADD_1"},    {ED_10, "T_ADD_2"},
+        {ED_01, "T_KEY"},    {ED_02_1, "T_NAME01"}, {ED_02_2, "T_NAME02"}, {ED_03, "T_DAIHYOU"},
+        {ED_04, "T_BUSYO"},  {ED_05, "T_TANTOU"},   {ED_06, "T_TEL"},      {ED_07, "T_FAX"},
+        {ED_08, "T_ZIP_CD"}, {ED_09, "T_ADD_1"},    {ED_10, "T_ADD_2"},
     };
     for (const auto& [box, column] : names)
         box->setText(text(column));
     ComboBox1->setEditText(number("KU_UKEOI") > 0 ? QStringLiteral("個人") : QStringLiteral("法人・団体"));
     const std::pair<QLineEdit*, const char*> codes[] = {
-        {BAN_08, "KU_SIME"},   {BAN_09, "KU_HARAI"},  {BAN_10, "KU_TAX"},   {BAN_11, "KU_TAX_K"},
+        {BAN_08, "KU_SIME"},   {BAN_09, "KU_HARAI"},  {BAN_10, "KU_TAX"},    {BAN_11, "KU_TAX_K"},
         {BAN_12, "KU_KAMOKU"}, {BAN_13, "KU_KOUSYU"}, {BAN_14, "KU_KAISYU"}, {BAN_20, "KU_SEIKYU"},
-        {BAN_21, "KU_KIN_K"},  {BAN_15, "KIN_02"},    {BAN_16, "KIN_X1"},   {BAN_17, "KIN_X2"},
-        {BAN_18, "KIN_X0"},    {ED_11, "KIN_01"},     {ED_12, "BIKOU_01"},  {ED_13, "BIKOU_02"},
+        {BAN_21, "KU_KIN_K"},  {BAN_15, "KIN_02"},    {BAN_16, "KIN_X1"},    {BAN_17, "KIN_X2"},
+        {BAN_18, "KIN_X0"},    {ED_11, "KIN_01"},     {ED_12, "BIKOU_01"},   {ED_13, "BIKOU_02"},
         {ED_14, "KIN_03"},
     };
     for (const auto& [box, column] : codes)
@@ -103,16 +107,16 @@ void TForm1::SB06Click()
         Browse({QStringLiteral("Select * from MAS_SIIRE where E_DATE04 is null order by T_CD desc")});
         return;
     }
-    Browse({QStringLiteral("Select * from MAS_SIIRE where T_CD<='%1'").arg(c - 1), QStringLiteral("and E_DATE04 is null"),
-            QStringLiteral("order by T_CD desc")});
+    Browse({QStringLiteral("Select * from MAS_SIIRE where T_CD<='%1'").arg(c - 1),
+            QStringLiteral("and E_DATE04 is null"), QStringLiteral("order by T_CD desc")});
 }
 
 void TForm1::SB07Click()
 {
     KeepOnScreen();
     const int c = toIntDef(BAN_01->text());
-    Browse({QStringLiteral("Select * from MAS_SIIRE where T_CD>='%1'").arg(c + 1), QStringLiteral("and E_DATE04 is null"),
-            QStringLiteral("order by T_CD")});
+    Browse({QStringLiteral("Select * from MAS_SIIRE where T_CD>='%1'").arg(c + 1),
+            QStringLiteral("and E_DATE04 is null"), QStringLiteral("order by T_CD")});
 }
 
 void TForm1::SB08Click()

@@ -7,16 +7,6 @@
 
 #include "supplier/Unit1.h"
 
-#include "db/Connection.h"
-#include "db/Query.h"
-#include "dialogs/DropDownBox.h"
-#include "dialogs/KOUZOU_SEL.h"
-#include "dialogs/Modal.h"
-#include "dialogs/ZIP_SEL.h"
-#include "suite/SuiteLink.h"
-#include "suite/Unit2.h"
-#include "util/Numbers.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
@@ -28,9 +18,20 @@
 #include <QRegularExpression>
 #include <QToolButton>
 
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "dialogs/DropDownBox.h"
+#include "dialogs/KOUZOU_SEL.h"
+#include "dialogs/Modal.h"
+#include "dialogs/ZIP_SEL.h"
+#include "suite/SuiteLink.h"
+#include "suite/Unit2.h"
+#include "util/Numbers.h"
+
 namespace {
 
-const QString kTrades = QStringLiteral("SELECT BL_KUBUN*100+BM_KUBUN as CD,NAME01 as NAME from MAS_KOUSYU_02");
+const QString kTrades =
+    QStringLiteral("SELECT BL_KUBUN*100+BM_KUBUN as CD,NAME01 as NAME from MAS_KOUSYU_02");
 const QString kTradeOrder = QStringLiteral("order by BL_KUBUN,BM_KUBUN");
 
 // The rows the screen keeps in its lookup tables.
@@ -40,12 +41,15 @@ struct FixedRows
     QList<std::pair<int, const char*>> rows;
 };
 
-const FixedRows kTaxKinds{QStringLiteral("LOOK_TAX_KUBUN"), {{0, "外税"}, {1, "内税"}, {2, "非課税"}, {3, "免税"}}};
+const FixedRows kTaxKinds{QStringLiteral("LOOK_TAX_KUBUN"),
+                          {{0, "外税"}, {1, "内税"}, {2, "非課税"}, {3, "免税"}}};
 const FixedRows kRoundings{QStringLiteral("LOOK_HASUU"), {{0, "切捨て"}, {1, "切上げ"}, {2, "四捨五入"}}};
-const FixedRows kSubjects{QStringLiteral("LOOK_KAMOKU"),
-                          {{101, "材料費"}, {201, "労務費"}, {301, "外注費"}, {401, "経費"}, {501, "その他"}}};
+const FixedRows kSubjects{
+    QStringLiteral("LOOK_KAMOKU"),
+    {{101, "材料費"}, {201, "労務費"}, {301, "外注費"}, {401, "経費"}, {501, "その他"}}};
 const FixedRows kPayments{QStringLiteral("LOOK_SIHARAI"), {{0, "振込み"}, {1, "手形"}, {2, "集金"}}};
-const FixedRows kBillings{QStringLiteral("LOOK_SEIKYUU"), {{0, "工事工種毎"}, {1, "工事毎"}, {2, "請求一括"}}};
+const FixedRows kBillings{QStringLiteral("LOOK_SEIKYUU"),
+                          {{0, "工事工種毎"}, {1, "工事毎"}, {2, "請求一括"}}};
 
 // Writes the fixed rows, after emptying the table when asked to, all or
 // nothing: a table is never left with half of them.
@@ -56,8 +60,9 @@ void writeFixedRows(const FixedRows& fixed, bool replace)
     db::Query& q = DM2->FDQ_VORNALIX;
     if (replace) {
         q.clearSql();
-        q.addSql(fixed.table == QLatin1String("LOOK_TAX_KUBUN") ? QStringLiteral("DELETE FROM LOOK_TAX_KUBUN")
-                                                                : QStringLiteral("Delete from ") + fixed.table);
+        q.addSql(fixed.table == QLatin1String("LOOK_TAX_KUBUN")
+                     ? QStringLiteral("DELETE FROM LOOK_TAX_KUBUN")
+                     : QStringLiteral("Delete from ") + fixed.table);
         q.execute();
     }
     for (const auto& [code, name] : fixed.rows) {
@@ -107,7 +112,11 @@ void TForm1::buildCodedFields()
     const QString billings = QStringLiteral("SELECT * from LOOK_SEIKYUU");
     const QString byCode = QStringLiteral("WHERE CD=:CODE");
     const QString byName = QStringLiteral("where NAME=:NAME");
-    auto width = [](QWidget* w, double factor = 1.0) { return [w, factor] { return int(w->width() * factor); }; };
+    auto width = [](QWidget* w, double factor = 1.0) {
+        return [w, factor] {
+            return int(w->width() * factor);
+        };
+    };
     // A field whose lookups all read one table as it stands.
     auto plainField = [&](QLineEdit* box, QComboBox* names, const QString& table, QWidget* pickerWidth) {
         CodedField f;
@@ -169,7 +178,9 @@ void TForm1::buildCodedFields()
         connect(box, &QLineEdit::textChanged, this, [this, box] { CodeChange(box); });
         m_onKeyPress.insert(box, [this, box](int key) { return CodeKeyPress(box, key); });
         m_onDoubleClick.insert(box, [this, box] { CodeDblClick(box); });
-        static_cast<DropDownBox*>(names)->onDropDown = [this, box] { NamesDropDown(box); };
+        static_cast<DropDownBox*>(names)->onDropDown = [this, box] {
+            NamesDropDown(box);
+        };
         connect(names, &QComboBox::activated, this, [this, box](int index) { NamePicked(box, index); });
     }
     m_onKeyPress.insert(ED_08, [this](int key) { return ED_08KeyPress(key); });
@@ -213,7 +224,9 @@ void TForm1::MaintainFixedRows(QLineEdit* box, Trigger trigger, int count)
         if (trigger != Trigger::Enter || (!empty && count == 0))
             writeFixedRows(kTaxKinds, true);
     } else if (box == BAN_11) {
-        if (trigger == Trigger::DropDown ? count == 0 : (trigger == Trigger::DoubleClick || !empty) && (count == 0 || count > 3))
+        if (trigger == Trigger::DropDown
+                ? count == 0
+                : (trigger == Trigger::DoubleClick || !empty) && (count == 0 || count > 3))
             writeFixedRows(kRoundings, trigger != Trigger::DropDown);
     } else if (box == BAN_21) {
         if ((trigger == Trigger::DropDown || (trigger == Trigger::Enter && !empty)) && count == 0)
@@ -339,7 +352,8 @@ void TForm1::NamePicked(QLineEdit* box, int index)
     const CodedField& f = m_codes[box];
     db::Query& q = Form_kouzou_sel->FDQ_1;
     // The picked item's own name, not the box's text: the pick sets its own code.
-    const QString name = index >= 0 && index < f.names->count() ? f.names->itemText(index) : f.names->currentText();
+    const QString name =
+        index >= 0 && index < f.names->count() ? f.names->itemText(index) : f.names->currentText();
     if (!name.isEmpty()) {
         reopen(q, f.pickSql, {{QStringLiteral("NAME"), name}});
         // A name that no longer exists empties the code, and with it the name.
@@ -418,7 +432,8 @@ void TForm1::ED_08DblClick()
 
 void TForm1::StartSibling(const QString& program)
 {
-    if (const QString source = SuiteProgramFile(ExePath, program); !source.isEmpty() && QFile::exists(source)) {
+    if (const QString source = SuiteProgramFile(ExePath, program);
+        !source.isEmpty() && QFile::exists(source)) {
         QFile::remove(program);
         QFile::copy(source, program);
     }

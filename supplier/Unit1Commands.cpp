@@ -3,6 +3,13 @@
 
 #include "supplier/Unit1.h"
 
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <stdexcept>
+
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
@@ -16,13 +23,6 @@
 #include "supplier/SupplierRecord.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
-
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QToolButton>
-
-#include <stdexcept>
 
 namespace {
 
@@ -53,10 +53,11 @@ void TForm1::SBS_04Click()
         bool deleted = false;
         for (int attempt = 1; attempt <= kDeleteAttempts; ++attempt) {
             try {
-                deleted = DeleteSupplier(suite, code, QDateTime::currentDateTime(), ComputerName, kDeleteLockWaitSeconds);
+                deleted = DeleteSupplier(suite, code, QDateTime::currentDateTime(), ComputerName,
+                                         kDeleteLockWaitSeconds);
                 if (!deleted)
-                    failure = std::make_exception_ptr(
-                        std::runtime_error(QStringLiteral("仕入先 %1 は登録されていません。").arg(code).toStdString()));
+                    failure = std::make_exception_ptr(std::runtime_error(
+                        QStringLiteral("仕入先 %1 は登録されていません。").arg(code).toStdString()));
                 break;
             } catch (const db::Error& e) {
                 // Only a row another workstation holds may be free a moment later.

@@ -3,17 +3,17 @@
 
 #include "supplier/Unit1.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QUrl>
+
 #include "dialogs/Modal.h"
 #include "search/Unit8.h"
 #include "suite/SuiteLink.h"
 #include "suite/Unit2.h"
 #include "supplier/SupplierReport.h"
-
-#include <QDesktopServices>
-#include <QLineEdit>
-#include <QDir>
-#include <QFile>
-#include <QUrl>
 
 void TForm1::SB09Click()
 {
@@ -36,7 +36,8 @@ void TForm1::SB01Click()
     // The manual is named after the program; the suite's program folder has
     // the current one when it is set. Nothing is reported when it is missing.
     const QString manual = ProgramBaseName + QStringLiteral(".PDF");
-    if (const QString source = SuiteProgramFile(ExePath, manual); !source.isEmpty() && QFile::exists(source)) {
+    if (const QString source = SuiteProgramFile(ExePath, manual);
+        !source.isEmpty() && QFile::exists(source)) {
         QFile::remove(manual);
         QFile::copy(source, manual);
     }

@@ -3,6 +3,10 @@
 
 #include "supplier/Unit1.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "dialogs/MESSAGE_FROM.h"
@@ -11,10 +15,6 @@
 #include "supplier/Registration.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 
 SupplierScreen TForm1::Screen() const
 {

@@ -1,11 +1,11 @@
 #include "util/Amount.h"
 
-#include "util/DisplayFormat.h"
-
 #include <QByteArray>
 
 #include <charconv>
 #include <cmath>
+
+#include "util/DisplayFormat.h"
 
 namespace {
 

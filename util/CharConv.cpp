@@ -1,12 +1,11 @@
 #include "util/CharConv.h"
 
+#include <climits>
+#include <memory>
 #include <unicode/translit.h>
 #include <unicode/uniset.h>
 #include <unicode/unistr.h>
 #include <unicode/utypes.h>
-
-#include <climits>
-#include <memory>
 
 namespace {
 

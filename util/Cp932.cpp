@@ -122,9 +122,9 @@ QString unusableCharacter(const QString& character)
 } // namespace
 
 EncodeError::EncodeError(const QString& character, qsizetype position)
-    : std::runtime_error(unusableCharacter(character).toStdString()), m_character(character), m_position(position)
-{
-}
+    : std::runtime_error(unusableCharacter(character).toStdString()), m_character(character),
+      m_position(position)
+{}
 
 QString EncodeError::message() const
 {

@@ -1,12 +1,12 @@
 #include "util/DateFields.h"
 
-#include "util/Numbers.h"
-
 #include <QDate>
-#include <QTime>
 #include <QtGlobal>
+#include <QTime>
 
 #include <utility>
+
+#include "util/Numbers.h"
 
 namespace {
 

@@ -18,8 +18,8 @@ QString LogFilePath()
 
 void LogError(const QString& text, const QString& details)
 {
-    QString entry = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                    + QStringLiteral(" [%1] ").arg(QCoreApplication::applicationPid()) + text + u'\n';
+    QString entry = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                    QStringLiteral(" [%1] ").arg(QCoreApplication::applicationPid()) + text + u'\n';
     for (const QString& line : details.split(u'\n', Qt::SkipEmptyParts))
         entry += QStringLiteral("    ") + line + u'\n';
     const QByteArray bytes = entry.toUtf8();

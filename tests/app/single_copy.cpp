@@ -3,13 +3,13 @@
 // the first copy, shows a window for a moment and prints "window"; a second
 // copy prints "second". A first copy asked to come forward prints "asked".
 
-#include "app/SingleInstance.h"
-
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
+
+#include "app/SingleInstance.h"
 
 int main(int argc, char* argv[])
 {

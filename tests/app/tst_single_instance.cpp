@@ -28,7 +28,8 @@ private slots:
             }
             QVERIFY2(said.count("window") == 1 && said.count("second") == 1,
                      qPrintable(QStringLiteral("round %1: %2").arg(round).arg(QString::fromLatin1(said))));
-            QVERIFY2(said.contains("asked"), qPrintable(QStringLiteral("round %1: the first copy was not asked").arg(round)));
+            QVERIFY2(said.contains("asked"),
+                     qPrintable(QStringLiteral("round %1: the first copy was not asked").arg(round)));
         }
     }
 };

@@ -1,11 +1,11 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
 #include "tests/support/TestSupport.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 using db::Connection;
 using db::Query;
@@ -20,21 +20,26 @@ private slots:
     {
         QTest::addColumn<QStringList>("params");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("server and port")
-            << QStringList{QStringLiteral("Database=/data/VORNALIX.FDB"), QStringLiteral("User_Name=sysdba"),
-                           QStringLiteral("Password=x"), QStringLiteral("Server=192.168.1.10"),
-                           QStringLiteral("Protocol=TCPIP"), QStringLiteral("Port=3060"), QStringLiteral("DriverID=FB")}
-            << QStringLiteral("inet://192.168.1.10:3060//data/VORNALIX.FDB");
+        QTest::newRow("server and port") << QStringList{QStringLiteral("Database=/data/VORNALIX.FDB"),
+                                                        QStringLiteral("User_Name=sysdba"),
+                                                        QStringLiteral("Password=x"),
+                                                        QStringLiteral("Server=192.168.1.10"),
+                                                        QStringLiteral("Protocol=TCPIP"),
+                                                        QStringLiteral("Port=3060"),
+                                                        QStringLiteral("DriverID=FB")}
+                                         << QStringLiteral("inet://192.168.1.10:3060//data/VORNALIX.FDB");
         QTest::newRow("windows path on a server")
-            << QStringList{QStringLiteral("Database=C:\\VORNALIX\\VORNALIX.FDB"), QStringLiteral("Server=srv"),
-                           QStringLiteral("Port=3060")}
+            << QStringList{QStringLiteral("Database=C:\\VORNALIX\\VORNALIX.FDB"),
+                           QStringLiteral("Server=srv"), QStringLiteral("Port=3060")}
             << QStringLiteral("inet://srv:3060/C:\\VORNALIX\\VORNALIX.FDB");
         QTest::newRow("tcpip without server is the local host")
-            << QStringList{QStringLiteral("CreateDatabase=false"), QStringLiteral("Database=/x/LOCAL/VELDRUN.FDB"),
-                           QStringLiteral("Protocol=TCPIP"), QStringLiteral("Port=3060")}
+            << QStringList{QStringLiteral("CreateDatabase=false"),
+                           QStringLiteral("Database=/x/LOCAL/VELDRUN.FDB"), QStringLiteral("Protocol=TCPIP"),
+                           QStringLiteral("Port=3060")}
             << QStringLiteral("inet://localhost:3060//x/LOCAL/VELDRUN.FDB");
-        QTest::newRow("names in any case") << QStringList{QStringLiteral("database=/a.fdb"), QStringLiteral("SERVER=h")}
-                                           << QStringLiteral("inet://h//a.fdb");
+        QTest::newRow("names in any case")
+            << QStringList{QStringLiteral("database=/a.fdb"), QStringLiteral("SERVER=h")}
+            << QStringLiteral("inet://h//a.fdb");
     }
 
     void connectionString()
@@ -94,10 +99,12 @@ private slots:
         QTest::addColumn<QString>("with");
         QTest::addColumn<QString>("messagePart");
         QTest::addColumn<QString>("sqlState");
-        QTest::newRow("wrong password") << QStringLiteral("Password=zorquemit") << QStringLiteral("Password=wrong")
-                                        << QStringLiteral("password") << QStringLiteral("28000");
-        QTest::newRow("no server on the port") << QStringLiteral("Port=3060") << QStringLiteral("Port=3069")
-                                               << QStringLiteral("network request") << QStringLiteral("08006");
+        QTest::newRow("wrong password")
+            << QStringLiteral("Password=zorquemit") << QStringLiteral("Password=wrong")
+            << QStringLiteral("password") << QStringLiteral("28000");
+        QTest::newRow("no server on the port")
+            << QStringLiteral("Port=3060") << QStringLiteral("Port=3069") << QStringLiteral("network request")
+            << QStringLiteral("08006");
         QTest::newRow("missing file") << QStringLiteral("VORNALIX.FDB") << QStringLiteral("NOFILE.FDB")
                                       << QStringLiteral("NOFILE.FDB") << QStringLiteral("08001");
         QTest::newRow("unknown driver") << QStringLiteral("DriverID=FB") << QStringLiteral("DriverID=ORA")

@@ -1,11 +1,11 @@
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
 #include "db/Connection.h"
 #include "db/Query.h"
 #include "db/QueryModel.h"
 #include "tests/support/TestSupport.h"
-
-#include <QAbstractItemModelTester>
-#include <QSignalSpy>
-#include <QTest>
 
 using db::Connection;
 using db::Query;
@@ -21,7 +21,8 @@ private slots:
     {
         m_conn.params() = m_suite.params();
         Query insert(m_conn);
-        insert.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01, KIN_01, IB_KBN) values (:CD, :N, :K, :IB)"));
+        insert.setSql(QStringLiteral(
+            "insert into MAS_SIIRE (T_CD, T_NAME01, KIN_01, IB_KBN) values (:CD, :N, :K, :IB)"));
         m_conn.startTransaction();
         for (int i = 1; i <= 1000; ++i) {
             insert.setParam(QStringLiteral("CD"), i);
@@ -76,17 +77,22 @@ private slots:
             {QStringLiteral("T_CD"), QStringLiteral("仕入先CD"), 70, Qt::AlignCenter, {}},
             {QStringLiteral("KIN_01"), QStringLiteral("協力費率"), 60, Qt::AlignRight | Qt::AlignVCenter, {}},
             {QStringLiteral("IB_KBN"), QStringLiteral("免税区分"), 60, Qt::AlignCenter, {}},
-            {{}, QStringLiteral("CD"), 40, Qt::AlignCenter,
-             [](const Query& query, int row) { return query.valueAt(row, 0).toInt() * 10; }},
+            {{},
+             QStringLiteral("CD"),
+             40,
+             Qt::AlignCenter,
+             [](const Query& query, int row) {
+                 return query.valueAt(row, 0).toInt() * 10;
+             }},
         });
         q.setSql(QStringLiteral("select T_CD, KIN_01, IB_KBN from MAS_SIIRE where T_CD <= 3 order by T_CD"));
         q.open();
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("仕入先CD"));
         QCOMPARE(model.headerData(0, Qt::Horizontal, QueryModel::WidthRole).toInt(), 70);
-        QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("2"));  // 1.5 shown with "#"
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("2")); // 1.5 shown with "#"
         QCOMPARE(model.data(model.index(0, 1), Qt::EditRole).toDouble(), 1.5);
-        QCOMPARE(model.data(model.index(0, 2)).toString(), QString());           // null
+        QCOMPARE(model.data(model.index(0, 2)).toString(), QString()); // null
         QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("免税"));
         QCOMPARE(model.data(model.index(2, 3)).toString(), QStringLiteral("30"));
         QCOMPARE(model.data(model.index(0, 0), Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));

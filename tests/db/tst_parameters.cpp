@@ -1,6 +1,6 @@
-#include "db/SqlParameters.h"
-
 #include <QTest>
+
+#include "db/SqlParameters.h"
 
 using db::parseParameters;
 
@@ -26,15 +26,15 @@ private slots:
         QTest::newRow("string literal") << QStringLiteral("select ':A' , 'it''s :B' from T where C=:C")
                                         << QStringLiteral("select ':A' , 'it''s :B' from T where C=?")
                                         << QStringList{QStringLiteral("C")};
-        QTest::newRow("quoted identifier") << QStringLiteral("select \"x:Y\" from T where Z=:Z")
-                                           << QStringLiteral("select \"x:Y\" from T where Z=?")
-                                           << QStringList{QStringLiteral("Z")};
+        QTest::newRow("quoted identifier")
+            << QStringLiteral("select \"x:Y\" from T where Z=:Z")
+            << QStringLiteral("select \"x:Y\" from T where Z=?") << QStringList{QStringLiteral("Z")};
         QTest::newRow("comments") << QStringLiteral("select 1 -- :A\nfrom T /* :B */ where C=:C")
                                   << QStringLiteral("select 1 -- :A\nfrom T /* :B */ where C=?")
                                   << QStringList{QStringLiteral("C")};
-        QTest::newRow("time literal colon") << QStringLiteral("select '12:30' from T where D = :D1")
-                                            << QStringLiteral("select '12:30' from T where D = ?")
-                                            << QStringList{QStringLiteral("D1")};
+        QTest::newRow("time literal colon")
+            << QStringLiteral("select '12:30' from T where D = :D1")
+            << QStringLiteral("select '12:30' from T where D = ?") << QStringList{QStringLiteral("D1")};
         QTest::newRow("japanese around") << QStringLiteral("select * from T where NAME='株式会社:X' and A=:A")
                                          << QStringLiteral("select * from T where NAME='株式会社:X' and A=?")
                                          << QStringList{QStringLiteral("A")};
@@ -45,11 +45,13 @@ private slots:
                               "INSERT INTO T (A, B) VALUES (:P0, :P1); END")
             << QStringList{QStringLiteral("P0"), QStringLiteral("P1")};
         QTest::newRow("procedure definition untouched")
-            << QStringLiteral("CREATE OR ALTER PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T VALUES (:A); END")
-            << QStringLiteral("CREATE OR ALTER PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T VALUES (:A); END")
+            << QStringLiteral(
+                   "CREATE OR ALTER PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T VALUES (:A); END")
+            << QStringLiteral(
+                   "CREATE OR ALTER PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T VALUES (:A); END")
             << QStringList{};
-        QTest::newRow("unterminated quote") << QStringLiteral("select 'abc :A") << QStringLiteral("select 'abc :A")
-                                            << QStringList{};
+        QTest::newRow("unterminated quote")
+            << QStringLiteral("select 'abc :A") << QStringLiteral("select 'abc :A") << QStringList{};
     }
 
     void parse()

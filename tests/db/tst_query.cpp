@@ -1,3 +1,7 @@
+#include <QTest>
+
+#include <memory>
+
 #include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "db/Error.h"
@@ -6,10 +10,6 @@
 #include "db/Schema.h"
 #include "tests/support/TestSupport.h"
 #include "util/Cp932.h"
-
-#include <QTest>
-
-#include <memory>
 
 using db::Connection;
 using db::Query;

@@ -1,10 +1,10 @@
+#include <QScopeGuard>
+#include <QTest>
+
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
 #include "tests/support/TestSupport.h"
-
-#include <QScopeGuard>
-#include <QTest>
 
 using db::Connection;
 using db::Query;

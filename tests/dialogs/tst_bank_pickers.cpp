@@ -1,13 +1,5 @@
 // The bank and branch pickers on the national bank list, worked from the keyboard.
 
-#include "db/BlockInsert.h"
-#include "dialogs/Fonts.h"
-#include "dialogs/MAS_BANK.h"
-#include "dialogs/MAS_BANK_S.h"
-#include "tests/support/ScreenTesting.h"
-#include "tests/support/TestSupport.h"
-#include "util/Cp932.h"
-
 #include <QFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -17,6 +9,14 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+
+#include "db/BlockInsert.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/MAS_BANK.h"
+#include "dialogs/MAS_BANK_S.h"
+#include "tests/support/ScreenTesting.h"
+#include "tests/support/TestSupport.h"
+#include "util/Cp932.h"
 
 using namespace testing;
 

@@ -1,12 +1,6 @@
 // The program's message dialog, the plain boxes and the one path for errors,
 // answered from the keyboard through the modal seam.
 
-#include "db/Error.h"
-#include "dialogs/Fonts.h"
-#include "dialogs/Messages.h"
-#include "tests/support/ScreenTesting.h"
-#include "util/Log.h"
-
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,6 +11,12 @@
 #include <QWindow>
 
 #include <stdexcept>
+
+#include "db/Error.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/Messages.h"
+#include "tests/support/ScreenTesting.h"
+#include "util/Log.h"
 
 using namespace testing;
 

@@ -1,19 +1,19 @@
 // The code, trade-type and column pickers, worked from the keyboard and the mouse.
 
-#include "db/QueryModel.h"
-#include "dialogs/FORM_KOUSYU_MAS.h"
-#include "dialogs/Fonts.h"
-#include "dialogs/KOUZOU_SEL.h"
-#include "dialogs/Unit6.h"
-#include "tests/support/ScreenTesting.h"
-#include "tests/support/TestSupport.h"
-
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QWheelEvent>
 
 #include <memory>
+
+#include "db/QueryModel.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/FORM_KOUSYU_MAS.h"
+#include "dialogs/KOUZOU_SEL.h"
+#include "dialogs/Unit6.h"
+#include "tests/support/ScreenTesting.h"
+#include "tests/support/TestSupport.h"
 
 using namespace testing;
 

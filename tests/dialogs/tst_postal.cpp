@@ -2,15 +2,6 @@
 // national postal file into LOOK_ZIP. How the file's lines are read and
 // joined: tst_postalfile.
 
-#include "db/Error.h"
-#include "db/Schema.h"
-#include "dialogs/Fonts.h"
-#include "dialogs/ZIP_SEL.h"
-#include "postal/PostalFile.h"
-#include "tests/support/ScreenTesting.h"
-#include "tests/support/TestSupport.h"
-#include "util/Cp932.h"
-
 #include <QFile>
 #include <QProcess>
 #include <QProgressBar>
@@ -21,6 +12,15 @@
 
 #include <memory>
 #include <tuple>
+
+#include "db/Error.h"
+#include "db/Schema.h"
+#include "dialogs/Fonts.h"
+#include "dialogs/ZIP_SEL.h"
+#include "postal/PostalFile.h"
+#include "tests/support/ScreenTesting.h"
+#include "tests/support/TestSupport.h"
+#include "util/Cp932.h"
 
 using namespace testing;
 

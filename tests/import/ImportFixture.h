@@ -6,14 +6,6 @@
 // long texts are fitted to (at the main screen's design widths and font).
 // The suite is checked as another workstation sees it.
 
-#include "dialogs/Fonts.h"
-#include "dialogs/Unit6.h"
-#include "import/Unit5.h"
-#include "suite/Unit2.h"
-#include "tests/support/ScreenTesting.h"
-#include "tests/support/TestSupport.h"
-#include "util/Cp932.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
@@ -22,6 +14,14 @@
 #include <QTemporaryDir>
 
 #include <stdexcept>
+
+#include "dialogs/Fonts.h"
+#include "dialogs/Unit6.h"
+#include "import/Unit5.h"
+#include "suite/Unit2.h"
+#include "tests/support/ScreenTesting.h"
+#include "tests/support/TestSupport.h"
+#include "util/Cp932.h"
 
 namespace testing {
 

@@ -7,13 +7,13 @@
 // the address. Code page 932, CR LF, a heading line the mapping recognises.
 // Shared by the import's tests and its benchmark.
 
+#include <QFile>
+#include <QStringList>
+
 #include "import/TextImport.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"
 #include "util/TextLines.h"
-
-#include <QFile>
-#include <QStringList>
 
 namespace testing {
 
@@ -45,7 +45,8 @@ inline QList<SourceCompany> WriteTottoriSuppliers(const QString& source, const Q
         while (cp932::encode(reading).size() > 20)
             reading.chop(1);
         const QString zip = v[15].size() == 7 ? v[15].left(3) + u'-' + v[15].mid(3) : v[15];
-        lines << QStringList{v[0], reading, quotedCsv(v[6]), zip, quotedCsv(v[9] + v[10]), quotedCsv(v[11])}.join(u',');
+        lines << QStringList{v[0], reading, quotedCsv(v[6]), zip, quotedCsv(v[9] + v[10]), quotedCsv(v[11])}
+                     .join(u',');
         companies << SourceCompany{v[0].toInt(), v[6]};
     }
     QFile out(target);

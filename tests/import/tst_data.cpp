@@ -3,15 +3,15 @@
 // UTF-8 with messy telephone numbers and a few characters code page 932 has
 // no form for.
 
-#include "tests/import/ImportFixture.h"
-#include "tests/import/TottoriFile.h"
-#include "util/TextLines.h"
-
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
 #include <memory>
+
+#include "tests/import/ImportFixture.h"
+#include "tests/import/TottoriFile.h"
+#include "util/TextLines.h"
 
 using namespace testing;
 

@@ -3,13 +3,13 @@
 // run, whose effects are checked in the suite database. The conversions of
 // each value: tst_text.
 
-#include "tests/import/ImportFixture.h"
-
 #include <QCheckBox>
 #include <QProgressBar>
 #include <QRegularExpression>
 
 #include <memory>
+
+#include "tests/import/ImportFixture.h"
 
 using namespace testing;
 

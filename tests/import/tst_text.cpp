@@ -2,13 +2,13 @@
 // the file, splitting lines and values, the conversions by kind, the checks
 // that keep a bad value from failing a whole block.
 
+#include <QStringEncoder>
+#include <QTest>
+
 #include "db/Connection.h"
 #include "import/LineBlock.h"
 #include "import/TextImport.h"
 #include "util/Cp932.h"
-
-#include <QStringEncoder>
-#include <QTest>
 
 using namespace textimport;
 
@@ -74,15 +74,20 @@ void TestText::splitting()
     QCOMPARE(SplitValues(s("\"a,b")), l({"a,b"})); // an unclosed quote runs to the end
     QCOMPARE(SplitValues(QString()), QStringList());
 
-    QCOMPARE(SplitHeadings(s("仕入先CD\tﾌﾘｶﾞﾅ,住所 １,率%,\"a,b\"")), l({"仕入先CD", "ﾌﾘｶﾞﾅ", "住所１", "率％", "a,b"}));
+    QCOMPARE(SplitHeadings(s("仕入先CD\tﾌﾘｶﾞﾅ,住所 １,率%,\"a,b\"")),
+             l({"仕入先CD", "ﾌﾘｶﾞﾅ", "住所１", "率％", "a,b"}));
 }
 
 void TestText::conversion()
 {
     Fitting fitting;
     // Name box 50, mobile 30, e-mail 70 pixels, 10 a character; a tab fits in no box.
-    fitting.measure = [](const QString& s) { return int(s.count(u'\t') * 1000 + s.size() * 10); };
-    fitting.width = [](WidthBox box) { return box == WidthBox::Name ? 50 : box == WidthBox::Mobile ? 30 : 70; };
+    fitting.measure = [](const QString& s) {
+        return int(s.count(u'\t') * 1000 + s.size() * 10);
+    };
+    fitting.width = [](WidthBox box) {
+        return box == WidthBox::Name ? 50 : box == WidthBox::Mobile ? 30 : 70;
+    };
     const auto convert = [&](const char* column, const char* kind, const char* value) {
         return ConvertValue(m(1, column, kind), s(value), fitting);
     };
@@ -130,7 +135,8 @@ void TestText::blockChecks_data()
     QTest::newRow("text wider than its bytes") << s("VARCHAR(5)") << QVariant(s("山田ｶﾅ")) << false;
     QTest::newRow("fixed text") << s("CHAR(2)") << QVariant(s("abc")) << false;
     QTest::newRow("no code page 932 form") << s("VARCHAR(100)") << QVariant(s("03–6634")) << false;
-    QTest::newRow("characters with a character set") << s("VARCHAR(3) CHARACTER SET UTF8") << QVariant(s("山田建")) << true;
+    QTest::newRow("characters with a character set")
+        << s("VARCHAR(3) CHARACTER SET UTF8") << QVariant(s("山田建")) << true;
 }
 
 void TestText::blockChecks()

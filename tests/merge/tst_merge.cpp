@@ -1,15 +1,15 @@
 // The merge form as the clerk works it: OK's paths and the code pickers.
 // Which codes can be merged and what a merge moves: tst_merge_rules.
 
+#include <QRegularExpression>
+
+#include <memory>
+
 #include "dialogs/Fonts.h"
 #include "merge/Unit7.h"
 #include "search/trad_sel.h"
 #include "tests/support/ScreenTesting.h"
 #include "tests/support/TestSupport.h"
-
-#include <QRegularExpression>
-
-#include <memory>
 
 using namespace testing;
 

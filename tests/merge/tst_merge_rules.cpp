@@ -1,13 +1,13 @@
 // The merge's rules on a real suite database, without a window: which codes
 // can be merged, and what a merge changes.
 
-#include "db/Error.h"
-#include "merge/Unit7.h"
-#include "tests/support/TestSupport.h"
-
 #include <QTest>
 
 #include <memory>
+
+#include "db/Error.h"
+#include "merge/Unit7.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -2,6 +2,14 @@
 // the title sort, the zoom, the keys, the export read back strictly, and the
 // customer column. Its statement: tst_search_rules.
 
+#include <QDir>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+
+#include <memory>
+
 #include "db/BlockInsert.h"
 #include "dialogs/Fonts.h"
 #include "dialogs/KOUZOU_SEL.h"
@@ -13,14 +21,6 @@
 #include "util/CharConv.h"
 #include "util/Cp932.h"
 #include "util/TextLines.h"
-
-#include <QDir>
-#include <QHeaderView>
-#include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QWheelEvent>
-
-#include <memory>
 
 using namespace testing;
 

@@ -1,12 +1,6 @@
 // The supplier search list worked as the clerk works it, on a real suite
 // database. The statements it builds: tst_search_rules.
 
-#include "dialogs/FORM_KOUSYU_MAS.h"
-#include "dialogs/Fonts.h"
-#include "search/trad_sel.h"
-#include "tests/support/ScreenTesting.h"
-#include "tests/support/TestSupport.h"
-
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QPlainTextEdit>
@@ -14,6 +8,12 @@
 
 #include <algorithm>
 #include <memory>
+
+#include "dialogs/Fonts.h"
+#include "dialogs/FORM_KOUSYU_MAS.h"
+#include "search/trad_sel.h"
+#include "tests/support/ScreenTesting.h"
+#include "tests/support/TestSupport.h"
 
 using namespace testing;
 

@@ -2,12 +2,12 @@
 // or a server: their lines and the values bound to them. What a user typed
 // only ever reaches the server bound. And the list table's export file.
 
-#include "search/CsvExport.h"
-#include "search/Unit8.h"
-#include "search/trad_sel.h"
-#include "util/Cp932.h"
-
 #include <QTest>
+
+#include "search/CsvExport.h"
+#include "search/trad_sel.h"
+#include "search/Unit8.h"
+#include "util/Cp932.h"
 
 using namespace suppliersearch;
 using Params = QVariantMap;

@@ -1,5 +1,3 @@
-#include "suite/Folders.h"
-
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -9,6 +7,8 @@
 #include <QTest>
 
 #include <optional>
+
+#include "suite/Folders.h"
 
 namespace {
 

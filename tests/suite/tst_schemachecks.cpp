@@ -1,9 +1,9 @@
 // Which statement each schema check of the first showing runs: the settings
 // table LOOK_KIHON follows the supplier columns a newer suite has.
 
-#include "suite/SchemaChecks.h"
-
 #include <QTest>
+
+#include "suite/SchemaChecks.h"
 
 class TestSchemaChecks : public QObject
 {

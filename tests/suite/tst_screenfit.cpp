@@ -1,6 +1,6 @@
-#include "suite/ScreenFit.h"
-
 #include <QTest>
+
+#include "suite/ScreenFit.h"
 
 // How far the forms are scaled for the monitor they open on.
 class TestScreenFit : public QObject

@@ -1,7 +1,3 @@
-#include "db/Connection.h"
-#include "suite/SuiteLink.h"
-#include "tests/support/TestSupport.h"
-
 #include <QDir>
 #include <QFile>
 #include <QMap>
@@ -9,6 +5,10 @@
 #include <QTest>
 
 #include <tuple>
+
+#include "db/Connection.h"
+#include "suite/SuiteLink.h"
+#include "tests/support/TestSupport.h"
 
 // The link reads real setting files from a folder laid out as an
 // installation: <suite root>/VELDRUN holds the program and its files. The

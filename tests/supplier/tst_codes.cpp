@@ -1,13 +1,13 @@
 // The coded fields and the postal code, by typing on the main screen.
 
-#include "dialogs/KOUZOU_SEL.h"
-#include "tests/supplier/Program.h"
-
 #include <QCheckBox>
 #include <QRegularExpression>
 
 #include <memory>
 #include <optional>
+
+#include "dialogs/KOUZOU_SEL.h"
+#include "tests/supplier/Program.h"
 
 using namespace testing;
 

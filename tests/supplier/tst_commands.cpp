@@ -1,8 +1,5 @@
 // Delete, search, repair and the other commands of the two button rows.
 
-#include "search/trad_sel.h"
-#include "tests/supplier/Program.h"
-
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -13,6 +10,9 @@
 #include <QUrl>
 
 #include <memory>
+
+#include "search/trad_sel.h"
+#include "tests/supplier/Program.h"
 
 using namespace testing;
 

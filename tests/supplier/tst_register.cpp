@@ -1,13 +1,13 @@
 // Registering, loading, browsing and clearing, by typing on the main screen.
 // What registration makes of each box: tst_registration.
 
-#include "dialogs/MAS_BANK.h"
-#include "tests/supplier/Program.h"
-
 #include <QCheckBox>
 #include <QRegularExpression>
 
 #include <memory>
+
+#include "dialogs/MAS_BANK.h"
+#include "tests/supplier/Program.h"
 
 using namespace testing;
 

@@ -1,8 +1,8 @@
 // What registration makes of the boxes' texts, without a window or a server.
 
-#include "supplier/Registration.h"
-
 #include <QTest>
+
+#include "supplier/Registration.h"
 
 namespace {
 

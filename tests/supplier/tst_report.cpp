@@ -1,9 +1,3 @@
-#include "db/Query.h"
-#include "dialogs/Modal.h"
-#include "suite/Unit2.h"
-#include "supplier/SupplierReport.h"
-#include "tests/support/TestSupport.h"
-
 #include <QAction>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -12,6 +6,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+
+#include "db/Query.h"
+#include "dialogs/Modal.h"
+#include "suite/Unit2.h"
+#include "supplier/SupplierReport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

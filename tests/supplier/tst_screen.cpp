@@ -1,8 +1,5 @@
 // The main screen worked from the keyboard, as a clerk works it.
 
-#include "tests/supplier/Program.h"
-#include "util/DateFields.h"
-
 #include <QAbstractItemView>
 #include <QDir>
 #include <QRegularExpression>
@@ -11,6 +8,9 @@
 #include <QToolButton>
 
 #include <memory>
+
+#include "tests/supplier/Program.h"
+#include "util/DateFields.h"
 
 using namespace testing;
 

@@ -1,11 +1,5 @@
 // Starting the program on a suite installation, and ending it.
 
-#include "app/SingleInstance.h"
-#include "db/Schema.h"
-#include "dialogs/Forms.h"
-#include "search/Unit8.h"
-#include "tests/supplier/Program.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -15,6 +9,12 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+
+#include "app/SingleInstance.h"
+#include "db/Schema.h"
+#include "dialogs/Forms.h"
+#include "search/Unit8.h"
+#include "tests/supplier/Program.h"
 
 using namespace testing;
 

@@ -1,13 +1,13 @@
-#include "db/Connection.h"
-#include "db/Query.h"
-#include "tests/support/TestSupport.h"
-
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "db/Connection.h"
+#include "db/Query.h"
+#include "tests/support/TestSupport.h"
 
 // Two workstations register new suppliers at the same time.
 class TestWorkstations : public QObject
@@ -31,7 +31,8 @@ private slots:
             auto* p = new QProcess(this);
             p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             workstations << p;
-            p->start(QStringLiteral(VELDRUN_WORKSTATION), {folder, QStringLiteral("200"), QLatin1String(site)});
+            p->start(QStringLiteral(VELDRUN_WORKSTATION),
+                     {folder, QStringLiteral("200"), QLatin1String(site)});
         }
         for (QProcess* p : workstations) {
             QVERIFY(p->waitForFinished(300000));
@@ -53,7 +54,8 @@ private slots:
         QCOMPARE(codes.size(), 400);
         QCOMPARE(names.size(), 400);
         for (int i = 0; i < 200; ++i)
-            QVERIFY(names.contains(QStringLiteral("A %1").arg(i)) && names.contains(QStringLiteral("B %1").arg(i)));
+            QVERIFY(names.contains(QStringLiteral("A %1").arg(i)) &&
+                    names.contains(QStringLiteral("B %1").arg(i)));
     }
 };
 

@@ -6,10 +6,6 @@
 //
 // Prints "registered N" and exits 0 when every registration reported success.
 
-#include "tests/supplier/Program.h"
-
-#include "dialogs/Modal.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -17,6 +13,9 @@
 #include <QTest>
 
 #include <cstdio>
+
+#include "dialogs/Modal.h"
+#include "tests/supplier/Program.h"
 
 int main(int argc, char* argv[])
 {
@@ -49,7 +48,8 @@ int main(int argc, char* argv[])
             });
         form.SB03Click();
         if (!script.verify().isEmpty() || !said.value(1).endsWith(QStringLiteral(" 番で登録しました。"))) {
-            std::fprintf(stderr, "registration %d failed: %s\n", i, qPrintable(script.verify() + said.join(u'|')));
+            std::fprintf(stderr, "registration %d failed: %s\n", i,
+                         qPrintable(script.verify() + said.join(u'|')));
             return 1;
         }
         ++registered;

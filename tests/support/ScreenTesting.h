@@ -6,9 +6,6 @@
 //   QTest::failOnWarning(QRegularExpression(QStringLiteral("^modal::Script")));
 // so a dialog nobody answered, or an answer left unused, fails it.
 
-#include "dialogs/MESSAGE_FROM.h"
-#include "dialogs/Modal.h"
-
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QComboBox>
@@ -21,6 +18,9 @@
 
 #include <functional>
 #include <memory>
+
+#include "dialogs/MESSAGE_FROM.h"
+#include "dialogs/Modal.h"
 
 namespace testing {
 

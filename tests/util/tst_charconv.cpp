@@ -1,13 +1,13 @@
-#include "util/CharConv.h"
-#include "util/Cp932.h"
-#include "util/TextLines.h"
-
 #include <QStringList>
 #include <QTest>
 
 #include <atomic>
 #include <thread>
 #include <vector>
+
+#include "util/CharConv.h"
+#include "util/Cp932.h"
+#include "util/TextLines.h"
 
 class TestCharConv : public QObject
 {
@@ -187,7 +187,8 @@ void TestCharConv::splitLines_data()
     QTest::newRow("CR") << QStringLiteral("a\rb\r") << ab;
     QTest::newRow("no final ending") << QStringLiteral("a\r\nb") << ab;
     QTest::newRow("mixed, a blank line kept")
-        << QStringLiteral("a\n\r\nb\rc") << QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QStringLiteral("c")};
+        << QStringLiteral("a\n\r\nb\rc")
+        << QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QStringLiteral("c")};
     QTest::newRow("LF then CR is two endings")
         << QStringLiteral("a\n\rb") << QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")};
     QTest::newRow("a lone ending is one empty line") << QStringLiteral("\r\n") << QStringList{QString()};

@@ -1,10 +1,10 @@
-#include "util/DateFields.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <QStringList>
 #include <QTest>
 #include <QTime>
+
+#include "util/DateFields.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "util/Kana.h"
-
 #include <QTest>
+
+#include "util/Kana.h"
 
 class TestKana : public QObject
 {

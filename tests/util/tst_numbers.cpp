@@ -1,11 +1,11 @@
-#include "util/Amount.h"
-#include "util/DisplayFormat.h"
-#include "util/Numbers.h"
-
 #include <QTest>
 
 #include <cmath>
 #include <limits>
+
+#include "util/Amount.h"
+#include "util/DisplayFormat.h"
+#include "util/Numbers.h"
 
 class TestNumbers : public QObject
 {
