@@ -4,6 +4,7 @@
 #   ./run.sh test    build everything and run every test against the private server
 #   ./run.sh demo    build and start the program on a demo installation
 #   ./run.sh bench   build and run the benchmarks; prints "name: value unit" lines
+#   ./run.sh format-check   check that every source file is in the tree's format
 #
 # Run as root on a fresh Debian 12 machine, the missing Debian packages are
 # installed first.
@@ -19,7 +20,7 @@ readonly PACKAGES=(
     firebird3.0-server firebird3.0-server-core firebird3.0-utils firebird-dev libfbclient2
     fonts-ipafont-mincho fonts-ipafont-gothic
     xvfb xauth poppler-utils
-    unzip
+    unzip clang-format
 )
 
 say() { printf '== %s\n' "$*"; }
@@ -103,9 +104,17 @@ cmd_demo() {
     (cd "$BUILD_DIR/demo/VELDRUN" && "$BUILD_DIR/VELDRUN")
 }
 
+# The format .clang-format describes; clang-format -i on a file fixes it.
+cmd_format_check() {
+    install_packages
+    say "checking the format"
+    git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+}
+
 case "${1:-}" in
     test) cmd_test ;;
+    format-check) cmd_format_check ;;
     demo) cmd_demo ;;
     bench) cmd_bench ;;
-    *) echo "usage: $0 test|demo|bench" >&2; exit 2 ;;
+    *) echo "usage: $0 test|demo|bench|format-check" >&2; exit 2 ;;
 esac
