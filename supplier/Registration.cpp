@@ -105,7 +105,9 @@ QString AbbreviateName(QStringView name)
 
 QString NormaliseAccountHolder(QStringView text)
 {
-    return FullSizeKana(ToHalfWidth(text).replace(u'\u3000', u' '));
+    // Through the reading form, so that hiragana from an input method become
+    // half-width katakana as banks want them, not half-width hiragana.
+    return FullSizeKana(ToReading(text).replace(u'\u3000', u' '));
 }
 
 QString RegistrationProblem(const SupplierScreen& screen)

@@ -55,6 +55,10 @@ private slots:
         QTest::newRow("ideographic blank") << u"ﾔﾏﾀﾞ　ﾀﾛｳ"_qs << u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs;
         QTest::newRow("small tsu and yo") << u"ｶ)ﾆｯｼｮｳ"_qs << u"ｶ)ﾆﾂｼﾖｳ"_qs;
         QTest::newRow("full-width letters") << u"ＹＡＭＡＤＡ"_qs << u"YAMADA"_qs;
+        // What an input method gives on Linux: hiragana, or a mix.
+        QTest::newRow("hiragana") << u"やまだ　たろう"_qs << u"ﾔﾏﾀﾞ ﾀﾛｳ"_qs;
+        QTest::newRow("hiragana, small kana and a long vowel")
+            << u"ｶ)にっしょう・さーびす"_qs << u"ｶ)ﾆﾂｼﾖｳ･ｻｰﾋﾞｽ"_qs;
         QTest::newRow("empty") << QString() << QString();
     }
 
