@@ -107,7 +107,8 @@ QString NormaliseAccountHolder(QStringView text)
 {
     // Through the reading form, so that hiragana from an input method become
     // half-width katakana as banks want them, not half-width hiragana.
-    return FullSizeKana(ToReading(text).replace(u'\u3000', u' '));
+    // (The half-width form makes the ideographic blank a blank too.)
+    return FullSizeKana(ToReading(text));
 }
 
 QString RegistrationProblem(const SupplierScreen& screen)
