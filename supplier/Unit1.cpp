@@ -719,8 +719,9 @@ void TForm1::FormShow()
         FirstShowing();
     } catch (...) {
         // The screen stays open without its defaults.
-        m_startupError = DescribeError(std::current_exception()).text;
-        ShowError(std::current_exception());
+        const ErrorDescription error = DescribeError(std::current_exception());
+        m_startupError = error.text;
+        ShowErrorBox(error.text, error.details);
     }
 }
 
