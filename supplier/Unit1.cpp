@@ -43,6 +43,7 @@
 #include "suite/SuiteLink.h"
 #include "suite/Unit2.h"
 #include "suite/Workstation.h"
+#include "supplier/ScreenRules.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
 
@@ -146,44 +147,13 @@ QString cutToWidth(const QString& text, const QFont& font, int width)
     return text.left(lo);
 }
 
-// Half-width characters take one column of a fixed-pitch form, all others two.
-int columns(char32_t c)
-{
-    return (c <= 0x7F || (c >= 0xFF61 && c <= 0xFF9F)) ? 1 : 2;
-}
-
 // The date boxes turn an era year or a two-digit year into a full year and
 // drop a month or day that cannot be one.
 void applyDateRules(QLineEdit* box)
 {
-    const QString name = box->objectName();
-    if (name.contains(QLatin1String("NEN"))) {
-        const QString t = box->text();
-        if (!t.isEmpty()) {
-            auto eraYear = [&](int base) {
-                return QString::number(toIntDef(QStringView(t).mid(1, 2)) + base);
-            };
-            if (t.contains(u'S') || t.contains(u's')) {
-                box->setText(eraYear(1925)); // Showa
-            } else if (t.contains(u'H') || t.contains(u'h')) {
-                box->setText(eraYear(1988)); // Heisei
-            } else {
-                const int v = toIntDef(t);
-                if (v >= 0 && v < 99)
-                    box->setText(QString::number(v + 2000));
-            }
-        }
-    }
-    if (name.contains(QLatin1String("TUKI"))) {
-        if (toIntDef(box->text()) > 12)
-            box->setText(QString::number(CurrentMonth()));
-        if (toIntDef(box->text()) == 0)
-            box->clear();
-    }
-    if (name.contains(QLatin1String("HI"))) {
-        if (toIntDef(box->text()) == 0)
-            box->clear();
-    }
+    const QString corrected = CorrectedDatePart(box->objectName(), box->text());
+    if (corrected != box->text())
+        box->setText(corrected);
 }
 
 // Design geometry of the field panel: label and box columns.
@@ -453,41 +423,43 @@ void TForm1::buildNameFields()
     HI06 = make.readOnlyBox("HI06", 726, row(0), 36, 2);
     make.label(QStringLiteral("日"), 764, row(0), 20);
 
-    make.label(QStringLiteral("検索ｷｰ"), lx, row(1), 96);
-    ED_01 = make.edit("ED_01", ex, row(1), 250, Ime::Katakana);
-    make.label(QStringLiteral("仕入先名"), lx, row(2), 96);
-    ED_02_1 = make.edit("ED_02_1", ex, row(2), 380, Ime::Hiragana);
-    ED_02_2 = make.edit("ED_02_2", ex, row(3), 380, Ime::Hiragana);
-    make.label(QStringLiteral("略称"), lx, row(4), 96);
-    E_RYAKU = make.edit("E_RYAKU", ex, row(4), 380, Ime::Hiragana);
-    make.label(QStringLiteral("代表者名"), lx, row(5), 96);
-    ED_03 = make.edit("ED_03", ex, row(5), 250, Ime::Hiragana);
-    make.label(QStringLiteral("担当部署"), lx, row(6), 96);
-    ED_04 = make.edit("ED_04", ex, row(6), 250, Ime::Hiragana);
-    make.label(QStringLiteral("担当者名"), lx, row(7), 96);
-    ED_05 = make.edit("ED_05", ex, row(7), 250, Ime::Hiragana);
-    make.label(QStringLiteral("電話番号"), lx, row(8), 96);
-    ED_06 = make.edit("ED_06", ex, row(8), 150, Ime::Off);
+    // The labelled boxes of the left column, top down.
+    const struct
+    {
+        const char16_t* caption; // none: the second line of the one above
+        QLineEdit** box;
+        const char* name;
+        int row, width;
+        Ime ime;
+    } boxes[] = {
+        {u"検索ｷｰ", &ED_01, "ED_01", 1, 250, Ime::Katakana},
+        {u"仕入先名", &ED_02_1, "ED_02_1", 2, 380, Ime::Hiragana},
+        {nullptr, &ED_02_2, "ED_02_2", 3, 380, Ime::Hiragana},
+        {u"略称", &E_RYAKU, "E_RYAKU", 4, 380, Ime::Hiragana},
+        {u"代表者名", &ED_03, "ED_03", 5, 250, Ime::Hiragana},
+        {u"担当部署", &ED_04, "ED_04", 6, 250, Ime::Hiragana},
+        {u"担当者名", &ED_05, "ED_05", 7, 250, Ime::Hiragana},
+        {u"電話番号", &ED_06, "ED_06", 8, 150, Ime::Off},
+        {u"郵便番号", &ED_08, "ED_08", 9, 110, Ime::Off},
+        {u"住所１", &ED_09, "ED_09", 10, 380, Ime::Hiragana},
+        {u"住所２", &ED_10, "ED_10", 11, 380, Ime::Hiragana},
+        {u"携帯電話", &ED_12, "ED_12", 12, 160, Ime::Off},
+        {u"備考", &ED_13, "ED_13", 13, 380, Ime::Hiragana},
+        {u"ﾒｰﾙｱﾄﾞﾚｽ", &E_MAILE, "E_MAILE", 15, 935, Ime::Off},
+    };
+    for (const auto& b : boxes) {
+        if (b.caption)
+            make.label(QString::fromUtf16(b.caption), lx, row(b.row), 96);
+        *b.box = make.edit(b.name, ex, row(b.row), b.width, b.ime);
+    }
     make.label(QStringLiteral("FAX番号"), 264, row(8), 76);
     ED_07 = make.edit("ED_07", 338, row(8), 150, Ime::Off);
-    make.label(QStringLiteral("郵便番号"), lx, row(9), 96);
-    ED_08 = make.edit("ED_08", ex, row(9), 110, Ime::Off);
-    make.label(QStringLiteral("住所１"), lx, row(10), 96);
-    ED_09 = make.edit("ED_09", ex, row(10), 380, Ime::Hiragana);
-    make.label(QStringLiteral("住所２"), lx, row(11), 96);
-    ED_10 = make.edit("ED_10", ex, row(11), 380, Ime::Hiragana);
-    make.label(QStringLiteral("携帯電話"), lx, row(12), 96);
-    ED_12 = make.edit("ED_12", ex, row(12), 160, Ime::Off);
-    make.label(QStringLiteral("備考"), lx, row(13), 96);
-    ED_13 = make.edit("ED_13", ex, row(13), 380, Ime::Hiragana);
     make.label(QStringLiteral("ｲﾝﾎﾞｲｽ番号"), lx, row(14), 96);
     E_INBOICE = make.edit("E_INBOICE", ex, row(14), 170, Ime::Closed, centred);
     CheckBox1 = new QCheckBox(QStringLiteral("インボイス未登録業者"), Panel1);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setFont(mincho(19));
     CheckBox1->setGeometry(292, row(14), 220, kEditHeight);
-    make.label(QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽ"), lx, row(15), 96);
-    E_MAILE = make.edit("E_MAILE", ex, row(15), 935, Ime::Off);
 }
 
 // Right: bank account, fees and days.
@@ -1020,19 +992,7 @@ void TForm1::leave(QLineEdit* box)
     while (!ruler.isEmpty() && box->width() < fm.horizontalAdvance(ruler))
         ruler.chop(1);
     const int capacity = int(ruler.size());
-    QString text = box->text();
-    text.remove(QLatin1String("\r\n"));
-    text.remove(u'\n');
-    text.remove(u'\t');
-    QString kept;
-    int used = 0;
-    for (char32_t c : QStringView(text).toUcs4()) {
-        used += columns(c);
-        if (used > capacity)
-            break;
-        kept += QString::fromUcs4(&c, 1);
-    }
-    box->setText(kept);
+    box->setText(FitToColumns(box->text(), capacity));
 }
 
 void TForm1::enter(QLineEdit* box)
@@ -1062,20 +1022,9 @@ void TForm1::KeepOnScreen()
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->geometry();
-    QRect frame = frameGeometry();
-    int top = frame.top();
-    int left = frame.left();
-    if (top + frame.height() > area.height())
-        top = area.height() - frame.height();
-    if (top < 0)
-        top = 0;
-    if (left > area.width() / 2)
-        left = area.width() - frame.width();
-    if (left < 0)
-        left = 0;
-    if (top != frame.top() || left != frame.left())
-        move(left, top);
+    const QPoint kept = KeptOnScreen(frameGeometry(), screen->geometry().size());
+    if (kept != frameGeometry().topLeft())
+        move(kept);
 }
 
 // ---------------------------------------------------------------------------

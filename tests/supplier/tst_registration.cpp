@@ -1,8 +1,11 @@
-// What registration makes of the boxes' texts, without a window or a server.
+// What registration and the main screen make of the boxes' texts, and where
+// the screen keeps its window, without a window or a server.
 
 #include <QTest>
 
 #include "supplier/Registration.h"
+#include "supplier/ScreenRules.h"
+#include "util/DateFields.h"
 
 namespace {
 
@@ -67,6 +70,82 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, stored);
         QCOMPARE(NormaliseAccountHolder(typed), stored);
+    }
+
+    void correctedDatePart_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("corrected"); // "this month": the month it is
+        QTest::newRow("Showa") << u"NEN05"_qs << u"S63"_qs << u"1988"_qs;
+        QTest::newRow("Heisei, lower case") << u"NEN06"_qs << u"h30"_qs << u"2018"_qs;
+        QTest::newRow("two-digit year") << u"NEN05"_qs << u"5"_qs << u"2005"_qs;
+        QTest::newRow("98") << u"NEN05"_qs << u"98"_qs << u"2098"_qs;
+        QTest::newRow("99 stays") << u"NEN05"_qs << u"99"_qs << u"99"_qs;
+        QTest::newRow("full year stays") << u"NEN05"_qs << u"2026"_qs << u"2026"_qs;
+        QTest::newRow("empty year") << u"NEN05"_qs << QString() << QString();
+        QTest::newRow("month 13") << u"TUKI05"_qs << u"13"_qs << u"this month"_qs;
+        QTest::newRow("month 0") << u"TUKI06"_qs << u"0"_qs << QString();
+        QTest::newRow("month 7") << u"TUKI05"_qs << u"7"_qs << u"7"_qs;
+        QTest::newRow("day 0") << u"HI05"_qs << u"0"_qs << QString();
+        QTest::newRow("day 31") << u"HI05"_qs << u"31"_qs << u"31"_qs;
+        QTest::newRow("not a date box") << u"ED_06"_qs << u"S63"_qs << u"S63"_qs;
+    }
+
+    void correctedDatePart()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, corrected);
+        const QString before = QString::number(CurrentMonth());
+        const QString got = CorrectedDatePart(box, typed);
+        if (corrected == u"this month"_qs) // a month ending meanwhile gives the next
+            QVERIFY2(got == before || got == QString::number(CurrentMonth()), qPrintable(got));
+        else
+            QCOMPARE(got, corrected);
+    }
+
+    void fitToColumns_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("fits") << u"山田建設"_qs << 8 << u"山田建設"_qs;
+        QTest::newRow("full-width counts two") << u"山田建設"_qs << 7 << u"山田建"_qs;
+        QTest::newRow("half-width kana count one") << u"ﾔﾏﾀﾞｹﾝｾﾂ"_qs << 5 << u"ﾔﾏﾀﾞｹ"_qs;
+        QTest::newRow("mixed") << u"ABC山田"_qs << 6 << u"ABC山"_qs;
+        QTest::newRow("line breaks and tabs go")
+            << u"月末\r\n締め\n翌月\t払い"_qs << 40 << u"月末締め翌月払い"_qs;
+        QTest::newRow("a character outside the basic plane is whole or gone")
+            << u"a\U00020BB7b"_qs << 2 << u"a"_qs;
+        QTest::newRow("empty") << QString() << 10 << QString();
+    }
+
+    void fitToColumns()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, capacity);
+        QFETCH(QString, kept);
+        QCOMPARE(FitToColumns(text, capacity), kept);
+    }
+
+    void keptOnScreen_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QPoint>("kept");
+        // On a screen of 1920 x 1080.
+        QTest::newRow("on screen") << QRect(10, 10, 800, 600) << QPoint(10, 10);
+        QTest::newRow("right half past the edge") << QRect(1010, 10, 1200, 600) << QPoint(720, 10);
+        QTest::newRow("right half inside is pulled right") << QRect(1000, 10, 400, 600) << QPoint(1520, 10);
+        QTest::newRow("left half keeps its place") << QRect(10, 980, 800, 600) << QPoint(10, 480);
+        QTest::newRow("taller than the screen") << QRect(10, 10, 800, 1200) << QPoint(10, 0);
+    }
+
+    void keptOnScreen()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QPoint, kept);
+        QCOMPARE(KeptOnScreen(frame, QSize(1920, 1080)), kept);
     }
 
     void registrationProblem_data()
