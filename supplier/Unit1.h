@@ -216,6 +216,9 @@ private:
     void ApplyCompanyName();
     void leave(QLineEdit* box);
     void enter(QLineEdit* box);
+    void pickBank();
+    void pickBranch();
+    void enteredBankCode(QLineEdit* box);
     QWidget* controlOf(QWidget* w) const;
     int panelHeight() const;
 

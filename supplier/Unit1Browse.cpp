@@ -158,12 +158,36 @@ void TForm1::E_CD_2Change()
         E_GINKOU_2->clear();
 }
 
-void TForm1::E_CD_1DblClick()
+void TForm1::pickBank()
 {
     if (modal::exec(*BAN_SEL) == 1) {
         E_CD_1->setText(QString::number(SelBankCode));
         E_GINKOU_1->setText(SelBankKana);
     }
+}
+
+void TForm1::pickBranch()
+{
+    if (modal::exec(*BANK_S_SELL) == 1) {
+        E_CD_2->setText(QString::number(SelBranchCode));
+        E_GINKOU_2->setText(SelBranchKana);
+    }
+}
+
+// Enter in a bank or branch code box is done: a 0 left in it goes, and the
+// focus moves on.
+void TForm1::enteredBankCode(QLineEdit* box)
+{
+    if (box->text() == QLatin1String("0"))
+        box->clear();
+    InstallFocusHandler();
+    LastFocused = box;
+    Find_jump(true);
+}
+
+void TForm1::E_CD_1DblClick()
+{
+    pickBank();
     InstallFocusHandler();
     LastFocused = E_CD_1;
 }
@@ -181,10 +205,7 @@ bool TForm1::E_CD_1KeyPress(int key)
         q.setSql(QStringLiteral("select * from MAS_BANK where SHGINCODE=%1").arg(toIntDef(E_CD_1->text())));
         q.open();
         if (q.recordCount() != 1) {
-            if (modal::exec(*BAN_SEL) == 1) {
-                E_CD_1->setText(QString::number(SelBankCode));
-                E_GINKOU_1->setText(SelBankKana);
-            }
+            pickBank();
         } else {
             SelBankKana = q.field(QStringLiteral("SGINNAME1")).asString();
             SelBankName = q.field(QStringLiteral("SGINNAME2")).asString();
@@ -194,11 +215,7 @@ bool TForm1::E_CD_1KeyPress(int key)
         }
         q.close();
     }
-    if (E_CD_1->text() == QLatin1String("0"))
-        E_CD_1->clear();
-    InstallFocusHandler();
-    LastFocused = E_CD_1;
-    Find_jump(true);
+    enteredBankCode(E_CD_1);
     return true;
 }
 
@@ -208,10 +225,7 @@ void TForm1::E_CD_2DblClick()
         SelBankCode = bank;
     BANK_S_SELL->E_CD_1->setText(E_CD_1->text());
     BANK_S_SELL->E_GINKOU_1->setText(SelBankKana);
-    if (modal::exec(*BANK_S_SELL) == 1) {
-        E_CD_2->setText(QString::number(SelBranchCode));
-        E_GINKOU_2->setText(SelBranchKana);
-    }
+    pickBranch();
     InstallFocusHandler();
     LastFocused = E_CD_2;
 }
@@ -229,10 +243,7 @@ bool TForm1::E_CD_2KeyPress(int key)
         BANK_S_SELL->E_CD_1Change();
         db::Query& q = BANK_S_SELL->FDQ_1;
         if (q.recordCount() != 1) {
-            if (modal::exec(*BANK_S_SELL) == 1) {
-                E_CD_2->setText(QString::number(SelBranchCode));
-                E_GINKOU_2->setText(SelBranchKana);
-            }
+            pickBranch();
         } else {
             SelBranchKana = q.field(QStringLiteral("SSTNNAME1")).asString();
             SelBranchCode = toIntDef(q.field(QStringLiteral("SHSTNCODE")).asString());
@@ -240,10 +251,6 @@ bool TForm1::E_CD_2KeyPress(int key)
             E_GINKOU_2->setText(SelBranchKana);
         }
     }
-    if (E_CD_2->text() == QLatin1String("0"))
-        E_CD_2->clear();
-    InstallFocusHandler();
-    LastFocused = E_CD_2;
-    Find_jump(true);
+    enteredBankCode(E_CD_2);
     return true;
 }
