@@ -43,6 +43,28 @@ running_pid() {
 
 port_open() { (exec 3<>"/dev/tcp/$HOST/$PORT") 2>/dev/null; }
 
+# Runs a check until it succeeds, at most TRIES times, SECONDS apart.
+retry() {
+    local tries=$1 seconds=$2
+    shift 2
+    for _ in $(seq 1 "$tries"); do
+        "$@" && return 0
+        sleep "$seconds"
+    done
+    return 1
+}
+
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# The server started as PID listens; one that ended at start-up is reported.
+listening() {
+    if ended "$1"; then
+        rm -f "$PIDFILE"
+        die "the server ended at start-up: $(tail -n 5 "$ROOT/server.out")"
+    fi
+    port_open
+}
+
 # Who holds the port, as far as the machine can tell.
 port_holder() {
     if command -v ss >/dev/null 2>&1; then
@@ -100,14 +122,10 @@ start() {
     local pid
     pid=$(server_env; cd "$ROOT" && { setsid "$SERVER_BIN" >"$ROOT/server.out" 2>&1 </dev/null & echo $!; })
     echo "$pid" >"$PIDFILE"
-    for _ in $(seq 1 200); do
-        kill -0 "$pid" 2>/dev/null || { rm -f "$PIDFILE"; die "the server ended at start-up: $(tail -n 5 "$ROOT/server.out")"; }
-        if port_open; then
-            echo "fbserver: started (pid $pid) on $HOST:$PORT, root $ROOT"
-            return 0
-        fi
-        sleep 0.05
-    done
+    if retry 200 0.05 listening "$pid"; then
+        echo "fbserver: started (pid $pid) on $HOST:$PORT, root $ROOT"
+        return 0
+    fi
     kill -KILL "$pid" 2>/dev/null || true
     rm -f "$PIDFILE"
     die "the server did not open port $PORT within 10 s"
@@ -122,11 +140,7 @@ stop() {
         return 0
     fi
     kill -TERM "$pid" 2>/dev/null || true
-    for _ in $(seq 1 150); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
+    if ! retry 150 0.1 ended "$pid"; then
         kill -KILL "$pid" 2>/dev/null || true
         sleep 0.2
     fi
