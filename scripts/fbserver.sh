@@ -151,12 +151,8 @@ stop() {
 status() {
     local pid
     pid=$(running_pid)
-    if [ -n "$pid" ]; then
-        echo "fbserver: running (pid $pid) on $HOST:$PORT, root $ROOT"
-    else
-        echo "fbserver: not running"
-        return 3
-    fi
+    [ -n "$pid" ] || { echo "fbserver: not running"; return 3; }
+    echo "fbserver: running (pid $pid) on $HOST:$PORT, root $ROOT"
 }
 
 case "$cmd" in

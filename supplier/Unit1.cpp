@@ -208,6 +208,23 @@ public:
         return e;
     }
 
+    // A date's caption and its read-only year, month and day boxes on the top
+    // row, named NEN, TUKI and HI with the suffix.
+    void dateBoxes(const QString& caption, int x, const char* suffix, QLineEdit*& year, QLineEdit*& month,
+                   QLineEdit*& day) const
+    {
+        const auto name = [suffix](const char* part) {
+            return QByteArray(part) + suffix;
+        };
+        label(caption, x, row(0), 64);
+        year = readOnlyBox(name("NEN").constData(), x + 66, row(0), 56, 4);
+        label(QStringLiteral("年"), x + 124, row(0), 20);
+        month = readOnlyBox(name("TUKI").constData(), x + 146, row(0), 36, 2);
+        label(QStringLiteral("月"), x + 184, row(0), 20);
+        day = readOnlyBox(name("HI").constData(), x + 206, row(0), 36, 2);
+        label(QStringLiteral("日"), x + 244, row(0), 20);
+    }
+
     DropDownBox* combo(const char* name, int x, int y, int w) const
     {
         auto* c = new DropDownBox(m_panel);
@@ -408,20 +425,8 @@ void TForm1::buildNameFields()
     make.label(QStringLiteral("仕入先CD"), lx, row(0), 96);
     BAN_01 = make.readOnlyBox("BAN_01", ex, row(0), 90, 32767);
     BAN_01->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    make.label(QStringLiteral("登録日"), 230, row(0), 64);
-    NEN05 = make.readOnlyBox("NEN05", 296, row(0), 56, 4);
-    make.label(QStringLiteral("年"), 354, row(0), 20);
-    TUKI05 = make.readOnlyBox("TUKI05", 376, row(0), 36, 2);
-    make.label(QStringLiteral("月"), 414, row(0), 20);
-    HI05 = make.readOnlyBox("HI05", 436, row(0), 36, 2);
-    make.label(QStringLiteral("日"), 474, row(0), 20);
-    make.label(QStringLiteral("修正日"), 520, row(0), 64);
-    NEN06 = make.readOnlyBox("NEN06", 586, row(0), 56, 4);
-    make.label(QStringLiteral("年"), 644, row(0), 20);
-    TUKI06 = make.readOnlyBox("TUKI06", 666, row(0), 36, 2);
-    make.label(QStringLiteral("月"), 704, row(0), 20);
-    HI06 = make.readOnlyBox("HI06", 726, row(0), 36, 2);
-    make.label(QStringLiteral("日"), 764, row(0), 20);
+    make.dateBoxes(QStringLiteral("登録日"), 230, "05", NEN05, TUKI05, HI05);
+    make.dateBoxes(QStringLiteral("修正日"), 520, "06", NEN06, TUKI06, HI06);
 
     // The labelled boxes of the left column, top down.
     const struct
