@@ -15,29 +15,27 @@ QString SelBankKana;
 QString SelBankName;
 TBAN_SEL* BAN_SEL = nullptr;
 
-namespace {
+namespace pickers {
 
-// The bank picker's list: every bank, one bank by its code, or the banks
-// whose reading holds the text. The text is bound, never part of the
-// statement, so a quote or a percent sign typed into the box cannot break it.
-void rebuildBankList(db::Query& query, const QString& text)
+// The text is bound, never part of the statement, so a quote or a percent
+// sign typed into the box cannot break it.
+Statement BankList(const QString& text)
 {
-    QStringList sql{QStringLiteral("select * from MAS_BANK")};
-    QVariantMap params;
+    Statement list{{QStringLiteral("select * from MAS_BANK")}, {}};
     if (!text.isEmpty()) {
         if (const int code = toIntDef(text); code > 0) {
-            sql << QStringLiteral("where SHGINCODE=:CODE");
-            params.insert(QStringLiteral("CODE"), code);
+            list.sql << QStringLiteral("where SHGINCODE=:CODE");
+            list.params.insert(QStringLiteral("CODE"), code);
         } else {
-            sql << QStringLiteral("where ") + pickers::ReadingLike(QStringLiteral("SGINNAME1"));
-            params.insert(QStringLiteral("NAME"), pickers::Containing(text));
+            list.sql << QStringLiteral("where ") + ReadingLike(QStringLiteral("SGINNAME1"));
+            list.params.insert(QStringLiteral("NAME"), Containing(text));
         }
     }
-    sql << QStringLiteral("order by SHGINCODE");
-    pickers::Reopen(query, sql, params);
+    list.sql << QStringLiteral("order by SHGINCODE");
+    return list;
 }
 
-} // namespace
+} // namespace pickers
 
 TBAN_SEL::TBAN_SEL(db::Connection& suite, QWidget* parent) : TPicker(parent), FDQ_1(suite), DataSource1(FDQ_1)
 {
@@ -111,7 +109,7 @@ void TBAN_SEL::E_BANK_NAMEChange()
 
 void TBAN_SEL::search()
 {
-    rebuildBankList(FDQ_1, E_BANK_NAME->text());
+    pickers::Reopen(FDQ_1, pickers::BankList(E_BANK_NAME->text()));
 }
 
 bool TBAN_SEL::E_BANK_NAMEKeyPress(int key)

@@ -76,3 +76,11 @@ extern int SelBankCode;
 extern QString SelBankKana;
 extern QString SelBankName;
 extern TBAN_SEL* BAN_SEL;
+
+namespace pickers {
+
+// The bank picker's list for the text in its search box: every bank, one
+// bank by its code, or the banks whose reading holds the text; in code order.
+Statement BankList(const QString& text);
+
+} // namespace pickers

@@ -17,11 +17,40 @@ QString SelBranchKana;
 QString SelBranchName;
 TBANK_S_SELL* BANK_S_SELL = nullptr;
 
+namespace pickers {
+
 namespace {
 
 const QString kBranchesOfBank = QStringLiteral("select * from MAS_BANK_S where SSTNNAME1 is not null");
 
 } // namespace
+
+Statement BranchList(int bank, const QString& text, bool onShowing)
+{
+    Statement list{{kBranchesOfBank, QStringLiteral("and SHGINCODE=:BANK")},
+                   {{QStringLiteral("BANK"), bank}}};
+    const int branch = toIntDef(text);
+    if (!onShowing && text == QLatin1String("0")) {
+        list.sql << QStringLiteral("and SHSTNCODE=0");
+    } else if (branch > 0) {
+        list.sql << QStringLiteral("and SHSTNCODE=:BRANCH");
+        list.params.insert(QStringLiteral("BRANCH"), branch);
+    } else if (!text.isEmpty()) {
+        list.sql << QStringLiteral("and ") + ReadingLike(QStringLiteral("SSTNNAME1"));
+        list.params.insert(QStringLiteral("NAME"), Containing(text));
+    }
+    if (onShowing)
+        list.sql << QStringLiteral("order by SHSTNCODE");
+    return list;
+}
+
+Statement WholeBank(int bank)
+{
+    return {{kBranchesOfBank, QStringLiteral("and SHGINCODE=:BANK"), QStringLiteral("order by SHSTNCODE")},
+            {{QStringLiteral("BANK"), bank}}};
+}
+
+} // namespace pickers
 
 TBANK_S_SELL::TBANK_S_SELL(db::Connection& suite, QWidget* parent)
     : TPicker(parent), FDQ_1(suite), FDQ_2(suite), DataSource1(FDQ_1)
@@ -127,38 +156,17 @@ QString TBANK_S_SELL::bankName(int bank)
     return name;
 }
 
-// The branches of the bank that the search text picks: one branch by its code,
-// or those whose reading holds the text; a search that finds nothing falls
-// back to the whole bank. While typing, "0" asks for branch 0 (a head office
-// may be filed under it); on showing it is searched as a reading, which finds
-// nothing, so the picker opens on the whole bank.
+// A search that finds nothing falls back to the whole bank.
 void TBANK_S_SELL::searchBranches(int bank, bool onShowing)
 {
-    const QString text = Edit1->text();
-    QStringList sql{kBranchesOfBank, QStringLiteral("and SHGINCODE=:BANK")};
-    QVariantMap params{{QStringLiteral("BANK"), bank}};
-    const int branch = toIntDef(text);
-    if (!onShowing && text == QLatin1String("0")) {
-        sql << QStringLiteral("and SHSTNCODE=0");
-    } else if (branch > 0) {
-        sql << QStringLiteral("and SHSTNCODE=:BRANCH");
-        params.insert(QStringLiteral("BRANCH"), branch);
-    } else if (!text.isEmpty()) {
-        sql << QStringLiteral("and ") + pickers::ReadingLike(QStringLiteral("SSTNNAME1"));
-        params.insert(QStringLiteral("NAME"), pickers::Containing(text));
-    }
-    if (onShowing)
-        sql << QStringLiteral("order by SHSTNCODE");
-    pickers::Reopen(FDQ_1, sql, params);
+    pickers::Reopen(FDQ_1, pickers::BranchList(bank, Edit1->text(), onShowing));
     if (FDQ_1.isEmpty())
         listWholeBank(bank);
 }
 
 void TBANK_S_SELL::listWholeBank(int bank)
 {
-    pickers::Reopen(
-        FDQ_1, {kBranchesOfBank, QStringLiteral("and SHGINCODE=:BANK"), QStringLiteral("order by SHSTNCODE")},
-        {{QStringLiteral("BANK"), bank}});
+    pickers::Reopen(FDQ_1, pickers::WholeBank(bank));
 }
 
 void TBANK_S_SELL::FormShow()

@@ -82,3 +82,16 @@ extern int SelBranchCode;
 extern QString SelBranchKana;
 extern QString SelBranchName;
 extern TBANK_S_SELL* BANK_S_SELL;
+
+namespace pickers {
+
+// The branch picker's list: the branches of bank that the search text picks,
+// one branch by its code or those whose reading holds the text. While typing,
+// "0" asks for branch 0 (a head office may be filed under it); on showing it
+// is searched as a reading, and the list comes in branch order. Never a
+// branch without a reading.
+Statement BranchList(int bank, const QString& text, bool onShowing);
+// Every branch of bank by branch code: the list when a search finds nothing.
+Statement WholeBank(int bank);
+
+} // namespace pickers

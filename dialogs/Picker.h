@@ -80,6 +80,14 @@ private:
 
 namespace pickers {
 
+// A picker's list: a statement and the values of its :NAME parameters. Every
+// text the user typed is among the values, never in the statement.
+struct Statement
+{
+    QStringList sql;
+    QVariantMap params;
+};
+
 // A button of the program's forms: object name, text and (unless
 // SP_CustomBase) icon. Enter belongs to the boxes and the lists, so no
 // button is ever the dialog's default; a button with the focus still answers
@@ -105,5 +113,9 @@ QString ReadingLike(const QString& column);
 QString Containing(const QString& text);
 // Closes query, gives it sql and params, opens it.
 void Reopen(db::Query& query, const QStringList& sql, const QVariantMap& params = {});
+inline void Reopen(db::Query& query, const Statement& list)
+{
+    Reopen(query, list.sql, list.params);
+}
 
 } // namespace pickers

@@ -56,63 +56,58 @@ QString trimRight(QString text)
     return text;
 }
 
-// The list as the dialog shows it: codes beginning with the code box's
-// digits, or places holding its text; places holding the address box's text.
-// Every text is bound, so a quote in a place name breaks nothing; a "%" or
-// "_" typed matches as in a pattern.
-void showingSearch(db::Query& query, const QString& zipText, const QString& address)
+} // namespace
+
+namespace pickers {
+
+Statement ZipList(const QString& zipText, const QString& address)
 {
-    QStringList sql{QStringLiteral("select * from LOOK_ZIP where ZIP_CD is not null")};
-    QVariantMap params;
+    Statement list{{QStringLiteral("select * from LOOK_ZIP where ZIP_CD is not null")}, {}};
     if (!zipText.isEmpty()) {
-        sql << QStringLiteral("and (%1 or %2)")
-                   .arg(like(QStringLiteral("ZIP_CD"), QStringLiteral("ZIP")),
-                        like(QStringLiteral("TI_MEI"), QStringLiteral("ZIPTEXT")));
-        params.insert(QStringLiteral("ZIP"), QString(zipText).remove(u'-') + u'%');
-        params.insert(QStringLiteral("ZIPTEXT"), containing(zipText));
+        list.sql << QStringLiteral("and (%1 or %2)")
+                        .arg(like(QStringLiteral("ZIP_CD"), QStringLiteral("ZIP")),
+                             like(QStringLiteral("TI_MEI"), QStringLiteral("ZIPTEXT")));
+        list.params.insert(QStringLiteral("ZIP"), QString(zipText).remove(u'-') + u'%');
+        list.params.insert(QStringLiteral("ZIPTEXT"), containing(zipText));
     }
     if (!address.isEmpty()) {
-        sql << QStringLiteral("and (%1)").arg(like(QStringLiteral("TI_MEI"), QStringLiteral("ADDR")));
-        params.insert(QStringLiteral("ADDR"), containing(address));
+        list.sql << QStringLiteral("and (%1)").arg(like(QStringLiteral("TI_MEI"), QStringLiteral("ADDR")));
+        list.params.insert(QStringLiteral("ADDR"), containing(address));
     }
-    pickers::Reopen(query, sql, params);
+    return list;
 }
 
-// The narrowing search: a code box that is no number matches no code, only
-// places and cities; the address is also looked for in the readings, after
-// the same conversions the readings were typed with.
-void narrowingSearch(db::Query& query, const QString& zipText, const QString& address)
+Statement ZipNarrowing(const QString& zipText, const QString& address)
 {
-    QStringList sql{QStringLiteral("select * from LOOK_ZIP where ZIP_CD is not null")};
-    QVariantMap params;
+    Statement list{{QStringLiteral("select * from LOOK_ZIP where ZIP_CD is not null")}, {}};
     if (!zipText.isEmpty()) {
         QString zip = QString(zipText).remove(u'-');
         if (toIntDef(zip) == 0)
             zip = QStringLiteral("999999");
-        sql << QStringLiteral("and (%1 or %2 or %3)")
-                   .arg(like(QStringLiteral("ZIP_CD"), QStringLiteral("ZIP")),
-                        like(QStringLiteral("TI_MEI"), QStringLiteral("ZIPTEXT")),
-                        like(QStringLiteral("TIKU_NAME1"), QStringLiteral("ZIPTEXT")));
-        params.insert(QStringLiteral("ZIP"), zip + u'%');
-        params.insert(QStringLiteral("ZIPTEXT"), containing(zipText));
+        list.sql << QStringLiteral("and (%1 or %2 or %3)")
+                        .arg(like(QStringLiteral("ZIP_CD"), QStringLiteral("ZIP")),
+                             like(QStringLiteral("TI_MEI"), QStringLiteral("ZIPTEXT")),
+                             like(QStringLiteral("TIKU_NAME1"), QStringLiteral("ZIPTEXT")));
+        list.params.insert(QStringLiteral("ZIP"), zip + u'%');
+        list.params.insert(QStringLiteral("ZIPTEXT"), containing(zipText));
     }
     if (!address.isEmpty()) {
         // The reading is compared in hiragana as designed, and in the
         // half-width katakana the national file stores it in, which the
         // hiragana form alone never matches.
-        sql << QStringLiteral("and (%1 or %2 or %3 or %4)")
-                   .arg(like(QStringLiteral("TI_MEI"), QStringLiteral("ADDR")),
-                        like(QStringLiteral("YOMI"), QStringLiteral("KANA")),
-                        like(QStringLiteral("YOMI"), QStringLiteral("READING")),
-                        like(QStringLiteral("TIKU_NAME1"), QStringLiteral("ADDR")));
-        params.insert(QStringLiteral("ADDR"), containing(address));
-        params.insert(QStringLiteral("KANA"), containing(ToHalfWidth(ToHiragana(address))));
-        params.insert(QStringLiteral("READING"), containing(ToReading(address)));
+        list.sql << QStringLiteral("and (%1 or %2 or %3 or %4)")
+                        .arg(like(QStringLiteral("TI_MEI"), QStringLiteral("ADDR")),
+                             like(QStringLiteral("YOMI"), QStringLiteral("KANA")),
+                             like(QStringLiteral("YOMI"), QStringLiteral("READING")),
+                             like(QStringLiteral("TIKU_NAME1"), QStringLiteral("ADDR")));
+        list.params.insert(QStringLiteral("ADDR"), containing(address));
+        list.params.insert(QStringLiteral("KANA"), containing(ToHalfWidth(ToHiragana(address))));
+        list.params.insert(QStringLiteral("READING"), containing(ToReading(address)));
     }
-    pickers::Reopen(query, sql, params);
+    return list;
 }
 
-} // namespace
+} // namespace pickers
 
 TForm_ZIP::TForm_ZIP(db::Connection& suite, QWidget* parent)
     : TPicker(parent), FDQ_1(suite), DataSource1(FDQ_1), m_suite(suite)
@@ -249,7 +244,7 @@ void TForm_ZIP::FormShow()
 {
     postal::AddReadingColumn(m_suite);
     if (!Edit2->text().isEmpty() || !Edit1->text().isEmpty())
-        showingSearch(FDQ_1, Edit2->text(), Edit1->text());
+        pickers::Reopen(FDQ_1, pickers::ZipList(Edit2->text(), Edit1->text()));
     Edit2->setFocus();
 }
 
@@ -292,7 +287,7 @@ void TForm_ZIP::Button1Click()
 
 void TForm_ZIP::Button2Click()
 {
-    narrowingSearch(FDQ_1, Edit2->text(), Edit1->text());
+    pickers::Reopen(FDQ_1, pickers::ZipNarrowing(Edit2->text(), Edit1->text()));
     const int rows = FDQ_1.recordCount();
     FDQ_1.first();
     if (rows == 1)

@@ -103,3 +103,18 @@ extern QString SelKen;
 extern QString SelTiku1;
 extern QString SelTiku2;
 extern TForm_ZIP* Form_ZIP;
+
+namespace pickers {
+
+// The dictionary's list as it is shown: codes beginning with the code box's
+// digits, or places holding its text; places holding the address box's text.
+// Every text is bound, so a quote in a place name breaks nothing; a "%" or
+// "_" typed matches as in a pattern.
+Statement ZipList(const QString& zipText, const QString& address);
+// The narrowing search (the search button, Enter in a box): a code box that
+// is no number matches no code, only places and cities; the address is also
+// looked for in the readings, after the same conversions the readings were
+// typed with.
+Statement ZipNarrowing(const QString& zipText, const QString& address);
+
+} // namespace pickers

@@ -21,17 +21,11 @@ private slots:
     {
         m_conn.params() = m_suite.params();
         Query insert(m_conn);
-        insert.setSql(QStringLiteral(
-            "insert into MAS_SIIRE (T_CD, T_NAME01, KIN_01, IB_KBN) values (:CD, :N, :K, :IB)"));
-        m_conn.startTransaction();
-        for (int i = 1; i <= 1000; ++i) {
-            insert.setParam(QStringLiteral("CD"), i);
-            insert.setParam(QStringLiteral("N"), QStringLiteral("業者%1").arg(i));
-            insert.setParam(QStringLiteral("K"), i * 1.5);
-            insert.setParam(QStringLiteral("IB"), i % 2 == 0 ? QVariant(1) : QVariant());
-            insert.execute();
-        }
-        m_conn.commit();
+        insert.setSql(
+            u"insert into MAS_SIIRE (T_CD, T_NAME01, KIN_01, IB_KBN) with recursive N (I) as (select 1 "
+            u"from RDB$DATABASE union all select I + 1 from N where I < 1000) "
+            u"select I, '業者' || I, I * 1.5, case when mod(I, 2) = 0 then 1 end from N"_qs);
+        insert.execute();
     }
 
     void lazyRowsAndReset()
@@ -41,7 +35,7 @@ private slots:
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 0);
 
-        q.setSql(QStringLiteral("select T_CD, T_NAME01, KIN_01, IB_KBN from MAS_SIIRE order by T_CD"));
+        q.setSql(u"select T_CD, T_NAME01, KIN_01, IB_KBN from MAS_SIIRE order by T_CD"_qs);
         QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
         q.open();
         QCOMPARE(resets.size(), 1);
@@ -52,8 +46,8 @@ private slots:
         while (model.canFetchMore({}))
             model.fetchMore({});
         QCOMPARE(model.rowCount(), 1000);
-        QCOMPARE(model.data(model.index(999, 1)).toString(), QStringLiteral("業者1000"));
-        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("T_NAME01"));
+        QCOMPARE(model.data(model.index(999, 1)).toString(), u"業者1000"_qs);
+        QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), u"T_NAME01"_qs);
 
         // Rows read through the query itself show up in the model as well.
         q.open();
@@ -69,32 +63,32 @@ private slots:
     void columnsFormatsAndCalculatedValues()
     {
         Query q(m_conn);
-        q.setDisplayFormat(QStringLiteral("KIN_01"), QStringLiteral("#"));
-        q.setDisplayFormat(QStringLiteral("IB_KBN"), QStringLiteral("'免税';#;#"));
+        q.setDisplayFormat(u"KIN_01"_qs, u"#"_qs);
+        q.setDisplayFormat(u"IB_KBN"_qs, u"'免税';#;#"_qs);
         QueryModel model(q);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.setColumns({
-            {QStringLiteral("T_CD"), QStringLiteral("仕入先CD"), 70, Qt::AlignCenter, {}},
-            {QStringLiteral("KIN_01"), QStringLiteral("協力費率"), 60, Qt::AlignRight | Qt::AlignVCenter, {}},
-            {QStringLiteral("IB_KBN"), QStringLiteral("免税区分"), 60, Qt::AlignCenter, {}},
+            {u"T_CD"_qs, u"仕入先CD"_qs, 70, Qt::AlignCenter, {}},
+            {u"KIN_01"_qs, u"協力費率"_qs, 60, Qt::AlignRight | Qt::AlignVCenter, {}},
+            {u"IB_KBN"_qs, u"免税区分"_qs, 60, Qt::AlignCenter, {}},
             {{},
-             QStringLiteral("CD"),
+             u"CD"_qs,
              40,
              Qt::AlignCenter,
              [](const Query& query, int row) {
                  return query.valueAt(row, 0).toInt() * 10;
              }},
         });
-        q.setSql(QStringLiteral("select T_CD, KIN_01, IB_KBN from MAS_SIIRE where T_CD <= 3 order by T_CD"));
+        q.setSql(u"select T_CD, KIN_01, IB_KBN from MAS_SIIRE where T_CD <= 3 order by T_CD"_qs);
         q.open();
         QCOMPARE(model.rowCount(), 3);
-        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("仕入先CD"));
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), u"仕入先CD"_qs);
         QCOMPARE(model.headerData(0, Qt::Horizontal, QueryModel::WidthRole).toInt(), 70);
-        QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("2")); // 1.5 shown with "#"
+        QCOMPARE(model.data(model.index(0, 1)).toString(), u"2"_qs); // 1.5 shown with "#"
         QCOMPARE(model.data(model.index(0, 1), Qt::EditRole).toDouble(), 1.5);
         QCOMPARE(model.data(model.index(0, 2)).toString(), QString()); // null
-        QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("免税"));
-        QCOMPARE(model.data(model.index(2, 3)).toString(), QStringLiteral("30"));
+        QCOMPARE(model.data(model.index(1, 2)).toString(), u"免税"_qs);
+        QCOMPARE(model.data(model.index(2, 3)).toString(), u"30"_qs);
         QCOMPARE(model.data(model.index(0, 0), Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
 
         // An edit shows in the grid.
@@ -102,10 +96,10 @@ private slots:
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         q.moveTo(1);
         q.edit();
-        q.field(QStringLiteral("KIN_01")).setValue(99.0);
+        q.field(u"KIN_01"_qs).setValue(99.0);
         q.post();
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("99"));
+        QCOMPARE(model.data(model.index(1, 1)).toString(), u"99"_qs);
         q.cancel();
     }
 

@@ -17,41 +17,37 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("names");
 
-        QTest::newRow("plain") << QStringLiteral("select * from T where A=:A and B = :b_2")
-                               << QStringLiteral("select * from T where A=? and B = ?")
-                               << QStringList{QStringLiteral("A"), QStringLiteral("B_2")};
-        QTest::newRow("name twice") << QStringLiteral("update T set A=:X where B=:X")
-                                    << QStringLiteral("update T set A=? where B=?")
-                                    << QStringList{QStringLiteral("X"), QStringLiteral("X")};
-        QTest::newRow("string literal") << QStringLiteral("select ':A' , 'it''s :B' from T where C=:C")
-                                        << QStringLiteral("select ':A' , 'it''s :B' from T where C=?")
-                                        << QStringList{QStringLiteral("C")};
-        QTest::newRow("quoted identifier")
-            << QStringLiteral("select \"x:Y\" from T where Z=:Z")
-            << QStringLiteral("select \"x:Y\" from T where Z=?") << QStringList{QStringLiteral("Z")};
-        QTest::newRow("comments") << QStringLiteral("select 1 -- :A\nfrom T /* :B */ where C=:C")
-                                  << QStringLiteral("select 1 -- :A\nfrom T /* :B */ where C=?")
-                                  << QStringList{QStringLiteral("C")};
+        QTest::newRow("plain") << u"select * from T where A=:A and B = :b_2"_qs
+                               << u"select * from T where A=? and B = ?"_qs
+                               << QStringList{u"A"_qs, u"B_2"_qs};
+        QTest::newRow("name twice") << u"update T set A=:X where B=:X"_qs << u"update T set A=? where B=?"_qs
+                                    << QStringList{u"X"_qs, u"X"_qs};
+        QTest::newRow("string literal")
+            << u"select ':A' , 'it''s :B' from T where C=:C"_qs
+            << u"select ':A' , 'it''s :B' from T where C=?"_qs << QStringList{u"C"_qs};
+        QTest::newRow("quoted identifier") << u"select \"x:Y\" from T where Z=:Z"_qs
+                                           << u"select \"x:Y\" from T where Z=?"_qs << QStringList{u"Z"_qs};
+        QTest::newRow("comments") << u"select 1 -- :A\nfrom T /* :B */ where C=:C"_qs
+                                  << u"select 1 -- :A\nfrom T /* :B */ where C=?"_qs << QStringList{u"C"_qs};
         QTest::newRow("time literal colon")
-            << QStringLiteral("select '12:30' from T where D = :D1")
-            << QStringLiteral("select '12:30' from T where D = ?") << QStringList{QStringLiteral("D1")};
-        QTest::newRow("japanese around") << QStringLiteral("select * from T where NAME='株式会社:X' and A=:A")
-                                         << QStringLiteral("select * from T where NAME='株式会社:X' and A=?")
-                                         << QStringList{QStringLiteral("A")};
+            << u"select '12:30' from T where D = :D1"_qs << u"select '12:30' from T where D = ?"_qs
+            << QStringList{u"D1"_qs};
+        QTest::newRow("japanese around")
+            << u"select * from T where NAME='株式会社:X' and A=:A"_qs
+            << u"select * from T where NAME='株式会社:X' and A=?"_qs << QStringList{u"A"_qs};
         QTest::newRow("execute block body keeps its variables")
             << QStringLiteral("EXECUTE BLOCK (P0 VARCHAR(10) = :P0, P1 INTEGER = :P1) AS BEGIN "
                               "INSERT INTO T (A, B) VALUES (:P0, :P1); END")
             << QStringLiteral("EXECUTE BLOCK (P0 VARCHAR(10) = ?, P1 INTEGER = ?) AS BEGIN "
                               "INSERT INTO T (A, B) VALUES (:P0, :P1); END")
-            << QStringList{QStringLiteral("P0"), QStringLiteral("P1")};
+            << QStringList{u"P0"_qs, u"P1"_qs};
         QTest::newRow("procedure definition untouched")
             << QStringLiteral(
                    "CREATE OR ALTER PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T VALUES (:A); END")
             << QStringLiteral(
                    "CREATE OR ALTER PROCEDURE P (A INTEGER) AS BEGIN INSERT INTO T VALUES (:A); END")
             << QStringList{};
-        QTest::newRow("unterminated quote")
-            << QStringLiteral("select 'abc :A") << QStringLiteral("select 'abc :A") << QStringList{};
+        QTest::newRow("unterminated quote") << u"select 'abc :A"_qs << u"select 'abc :A"_qs << QStringList{};
     }
 
     void parse()

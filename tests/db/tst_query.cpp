@@ -30,17 +30,17 @@ struct Suite
         Connection other;
         other.params() = database.params();
         Query q(other);
-        q.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE ") + where);
+        q.setSql(u"select count(*) as N from MAS_SIIRE "_qs + where);
         q.open();
-        return q.field(QStringLiteral("N")).asInteger();
+        return q.field(u"N"_qs).asInteger();
     }
 
     void insert(int code, const QString& name)
     {
         Query q(conn);
-        q.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01) values (:CD, :NAME)"));
-        q.setParam(QStringLiteral("CD"), code);
-        q.setParam(QStringLiteral("NAME"), name);
+        q.setSql(u"insert into MAS_SIIRE (T_CD, T_NAME01) values (:CD, :NAME)"_qs);
+        q.setParam(u"CD"_qs, code);
+        q.setParam(u"NAME"_qs, name);
         q.execute();
     }
 
@@ -75,31 +75,31 @@ private slots:
     {
         Suite s;
         s.conn.startTransaction();
-        s.insert(1, QStringLiteral("kept"));
+        s.insert(1, u"kept"_qs);
         QCOMPARE(s.count(), 0); // not yet visible to others
         s.conn.commit();
         QCOMPARE(s.count(), 1);
         s.conn.startTransaction();
-        s.insert(2, QStringLiteral("dropped"));
+        s.insert(2, u"dropped"_qs);
         s.conn.rollback();
         QVERIFY_THROWS_EXCEPTION(db::Error, s.conn.commit()); // nothing to commit
         {
             db::TransactionGuard abandoned(s.conn);
-            s.insert(3, QStringLiteral("abandoned"));
+            s.insert(3, u"abandoned"_qs);
         }
         QVERIFY(!s.conn.inTransaction());
         QCOMPARE(s.count(), 1);
         {
             db::TransactionGuard guard(s.conn);
-            s.insert(4, QStringLiteral("guarded"));
+            s.insert(4, u"guarded"_qs);
             guard.commit();
         }
         QCOMPARE(s.count(), 2);
 
         // A failing statement inside a transaction leaves the transaction to its owner.
         s.conn.startTransaction();
-        s.insert(5, QStringLiteral("before the failure"));
-        QVERIFY_THROWS_EXCEPTION(db::Error, s.insert(5, QStringLiteral("duplicate key")));
+        s.insert(5, u"before the failure"_qs);
+        QVERIFY_THROWS_EXCEPTION(db::Error, s.insert(5, u"duplicate key"_qs));
         QVERIFY(s.conn.inTransaction());
         s.conn.rollback();
         QCOMPARE(s.count(), 2);
@@ -108,27 +108,27 @@ private slots:
     void generatorsAndReturning()
     {
         Suite s;
-        s.run(QStringLiteral("SET GENERATOR GYOUSYA_ID TO 100"));
+        s.run(u"SET GENERATOR GYOUSYA_ID TO 100"_qs);
         Query q(s.conn);
-        q.setSql(QStringList{QStringLiteral("INSERT INTO MAS_SIIRE (T_CD, T_NAME01)"),
-                             QStringLiteral("values (GEN_ID(GYOUSYA_ID,1), :T_NAME01)  RETURNING T_CD")});
+        q.setSql(QStringList{u"INSERT INTO MAS_SIIRE (T_CD, T_NAME01)"_qs,
+                             u"values (GEN_ID(GYOUSYA_ID,1), :T_NAME01)  RETURNING T_CD"_qs});
         const auto add = [&q](const QString& name) {
-            q.setParam(QStringLiteral("T_NAME01"), name);
+            q.setParam(u"T_NAME01"_qs, name);
             q.open();
             return field(q, "T_CD").asInteger();
         };
         s.conn.startTransaction();
-        QCOMPARE(add(QStringLiteral("一番")), 101);
+        QCOMPARE(add(u"一番"_qs), 101);
         q.close();
-        QCOMPARE(add(QStringLiteral("二番")), 102);
+        QCOMPARE(add(u"二番"_qs), 102);
         s.conn.commit();
-        QCOMPARE(s.count(QStringLiteral("where T_CD in (101, 102)")), 2);
+        QCOMPARE(s.count(u"where T_CD in (101, 102)"_qs), 2);
         // Outside a transaction the row is committed on its own.
-        QCOMPARE(add(QStringLiteral("三番")), 103);
+        QCOMPARE(add(u"三番"_qs), 103);
         QCOMPARE(s.count(), 3);
 
         // Opening a statement that returns nothing is refused before it runs.
-        q.setSql(QStringLiteral("delete from MAS_SIIRE"));
+        q.setSql(u"delete from MAS_SIIRE"_qs);
         QVERIFY_THROWS_EXCEPTION(db::Error, q.open());
         QCOMPARE(s.count(), 3);
         q.execute();
@@ -140,54 +140,53 @@ private slots:
         Suite old(testing::Suite::Old);
         Query q(old.conn);
         // A character code page 932 cannot hold fails before anything is sent.
-        q.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01) values (1, :N)"));
-        q.setParam(QStringLiteral("N"), QStringLiteral("山田\U0001F600建設"));
+        q.setSql(u"insert into MAS_SIIRE (T_CD, T_NAME01) values (1, :N)"_qs);
+        q.setParam(u"N"_qs, u"山田\U0001F600建設"_qs);
         try {
             q.execute();
             QFAIL("an emoji was stored");
         } catch (const db::Error& e) {
             QVERIFY2(e.message().contains(QLatin1String("U+1F600")), qPrintable(e.message()));
         }
-        q.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01) values (2, '–')")); // en dash
+        q.setSql(u"insert into MAS_SIIRE (T_CD, T_NAME01) values (2, '–')"_qs); // en dash
         QVERIFY_THROWS_EXCEPTION(db::Error, q.execute());
         QCOMPARE(old.count(), 0);
 
         // The server's words, and the statement they are about.
-        q.setSql(QStringLiteral("select * from NO_SUCH_TABLE"));
+        q.setSql(u"select * from NO_SUCH_TABLE"_qs);
         try {
             q.open();
             QFAIL("opened a missing table");
         } catch (const db::Error& e) {
             QVERIFY2(e.message().contains(QLatin1String("NO_SUCH_TABLE")), qPrintable(e.message()));
-            QCOMPARE(e.statement(), QStringLiteral("select * from NO_SUCH_TABLE"));
+            QCOMPARE(e.statement(), u"select * from NO_SUCH_TABLE"_qs);
         }
         QVERIFY(!q.isOpen());
 
         // A statement that failed while it was being described is prepared
         // afresh, not run on what was left of it.
-        q.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
+        q.setSql(u"select count(*) as N from MAS_SIIRE"_qs);
         db::faults::failNextDescribe();
         QVERIFY_THROWS_EXCEPTION(db::Error, q.open());
         q.open();
-        QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 0);
+        QCOMPARE(q.field(u"N"_qs).asInteger(), 0);
         q.close();
 
         // What the system tables know: names in any case, views as tables.
-        QVERIFY(db::HasTable(old.conn, QStringLiteral("mas_siire")));
-        QVERIFY(!db::HasTable(old.conn, QStringLiteral("NO_SUCH_TABLE")));
-        QVERIFY(db::HasColumn(old.conn, QStringLiteral("MAS_SIIRE"), QStringLiteral("t_name01")));
-        QVERIFY(!db::HasColumn(old.conn, QStringLiteral("MAS_SIIRE"), QStringLiteral("E_MAILE")));
-        old.run(QStringLiteral("create view SUPPLIER_NAMES as select T_CD, T_NAME01 from MAS_SIIRE"));
-        QVERIFY(db::HasTable(old.conn, QStringLiteral("SUPPLIER_NAMES")));
-        QVERIFY(db::HasColumn(old.conn, QStringLiteral("SUPPLIER_NAMES"), QStringLiteral("T_NAME01")));
+        QVERIFY(db::HasTable(old.conn, u"mas_siire"_qs));
+        QVERIFY(!db::HasTable(old.conn, u"NO_SUCH_TABLE"_qs));
+        QVERIFY(db::HasColumn(old.conn, u"MAS_SIIRE"_qs, u"t_name01"_qs));
+        QVERIFY(!db::HasColumn(old.conn, u"MAS_SIIRE"_qs, u"E_MAILE"_qs));
+        old.run(u"create view SUPPLIER_NAMES as select T_CD, T_NAME01 from MAS_SIIRE"_qs);
+        QVERIFY(db::HasTable(old.conn, u"SUPPLIER_NAMES"_qs));
+        QVERIFY(db::HasColumn(old.conn, u"SUPPLIER_NAMES"_qs, u"T_NAME01"_qs));
 
         // Schema statements; the connection is fine after a failure.
-        q.setSql(QStringLiteral("ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)"));
+        q.setSql(u"ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)"_qs);
         q.execute();
         QVERIFY_THROWS_EXCEPTION(db::Error, q.execute()); // the column twice
-        QCOMPARE(old.select(QStringLiteral("select E_MAILE from MAS_SIIRE"))->fieldName(0),
-                 QStringLiteral("E_MAILE"));
-        QVERIFY(db::HasColumn(old.conn, QStringLiteral("MAS_SIIRE"), QStringLiteral("E_MAILE")));
+        QCOMPARE(old.select(u"select E_MAILE from MAS_SIIRE"_qs)->fieldName(0), u"E_MAILE"_qs);
+        QVERIFY(db::HasColumn(old.conn, u"MAS_SIIRE"_qs, u"E_MAILE"_qs));
     }
 
     void parametersAndNulls()
@@ -199,31 +198,31 @@ private slots:
                            "E_DATE02)"),
             QStringLiteral(
                 "values (:T_CD, :T_NAME01, :T_TEL, :KU_TAX, :KU_SIME, :KIN_01, :E_DATE01, :E_DATE02)")});
-        QVERIFY_THROWS_EXCEPTION(db::Error, q.setParam(QStringLiteral("NOT_THERE"), 1));
-        q.setParam(QStringLiteral("T_CD"), 1);
-        q.setParam(QStringLiteral("T_NAME01"), QStringLiteral("山田建設"));
-        q.setParam(QStringLiteral("KU_TAX"), QStringLiteral("12")); // the server converts text
-        q.setParam(QStringLiteral("KU_SIME"), QStringLiteral("1.6"));
-        q.setParam(QStringLiteral("kin_01"), 12.5); // names are not case-sensitive
-        q.setParam(QStringLiteral("E_DATE01"), QDate(2026, 12, 4));
-        q.setParam(QStringLiteral("E_DATE02"), QDateTime(QDate(2027, 1, 5), QTime(10, 30)));
+        QVERIFY_THROWS_EXCEPTION(db::Error, q.setParam(u"NOT_THERE"_qs, 1));
+        q.setParam(u"T_CD"_qs, 1);
+        q.setParam(u"T_NAME01"_qs, u"山田建設"_qs);
+        q.setParam(u"KU_TAX"_qs, u"12"_qs); // the server converts text
+        q.setParam(u"KU_SIME"_qs, u"1.6"_qs);
+        q.setParam(u"kin_01"_qs, 12.5); // names are not case-sensitive
+        q.setParam(u"E_DATE01"_qs, QDate(2026, 12, 4));
+        q.setParam(u"E_DATE02"_qs, QDateTime(QDate(2027, 1, 5), QTime(10, 30)));
         q.execute(); // T_TEL never set: null
-        q.setParam(QStringLiteral("T_CD"), 2);
-        q.setParam(QStringLiteral("KU_TAX"), QStringLiteral("abc"));
+        q.setParam(u"T_CD"_qs, 2);
+        q.setParam(u"KU_TAX"_qs, u"abc"_qs);
         QVERIFY_THROWS_EXCEPTION(db::Error, q.execute());
         q.clearParams();
-        q.setParam(QStringLiteral("T_CD"), 3);
+        q.setParam(u"T_CD"_qs, 3);
         q.execute(); // every other column null
 
-        const auto rows = s.select(QStringLiteral("select * from MAS_SIIRE order by T_CD"));
+        const auto rows = s.select(u"select * from MAS_SIIRE order by T_CD"_qs);
         Query& r = *rows;
         QCOMPARE(r.recordCount(), 2);
-        QCOMPARE(field(r, "T_NAME01").asString(), QStringLiteral("山田建設"));
+        QCOMPARE(field(r, "T_NAME01").asString(), u"山田建設"_qs);
         QVERIFY(field(r, "T_TEL").isNull());
         QCOMPARE(field(r, "KU_TAX").asInteger(), 12);
         QCOMPARE(field(r, "KU_SIME").asInteger(), 2);
         QCOMPARE(field(r, "KIN_01").asFloat(), 12.5);
-        QCOMPARE(field(r, "E_DATE01").asString(), QStringLiteral("2026/12/04"));
+        QCOMPARE(field(r, "E_DATE01").asString(), u"2026/12/04"_qs);
         // A DATE column keeps the day only.
         QCOMPARE(field(r, "E_DATE02").asDateTime(), QDateTime(QDate(2027, 1, 5), QTime(0, 0)));
         r.next();
@@ -239,8 +238,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(db::Error, field(r, "NO_SUCH_FIELD"));
 
         // A name used twice is one parameter.
-        r.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE where T_CD = :CD or T_CD + 2 = :CD"));
-        r.setParam(QStringLiteral("CD"), 3);
+        r.setSql(u"select count(*) as N from MAS_SIIRE where T_CD = :CD or T_CD + 2 = :CD"_qs);
+        r.setParam(u"CD"_qs, 3);
         r.open();
         QCOMPARE(field(r, "N").asInteger(), 2);
     }
@@ -249,11 +248,11 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("company") << QStringLiteral("株式会社山田建設") << QStringLiteral("株式会社山田建設");
-        QTest::newRow("half-width kana") << QStringLiteral("ﾔﾏﾀﾞｹﾝｾﾂ") << QStringLiteral("ﾔﾏﾀﾞｹﾝｾﾂ");
-        QTest::newRow("vendor characters") << QStringLiteral("㈱①髙") << QStringLiteral("㈱①髙");
-        QTest::newRow("quote") << QStringLiteral("O'Brien's 工務店") << QStringLiteral("O'Brien's 工務店");
-        QTest::newRow("wave dash and minus fold") << QStringLiteral("1〜2−3") << QStringLiteral("1～2－3");
+        QTest::newRow("company") << u"株式会社山田建設"_qs << u"株式会社山田建設"_qs;
+        QTest::newRow("half-width kana") << u"ﾔﾏﾀﾞｹﾝｾﾂ"_qs << u"ﾔﾏﾀﾞｹﾝｾﾂ"_qs;
+        QTest::newRow("vendor characters") << u"㈱①髙"_qs << u"㈱①髙"_qs;
+        QTest::newRow("quote") << u"O'Brien's 工務店"_qs << u"O'Brien's 工務店"_qs;
+        QTest::newRow("wave dash and minus fold") << u"1〜2−3"_qs << u"1～2－3"_qs;
     }
 
     void codePage932()
@@ -262,13 +261,12 @@ private slots:
         QFETCH(QString, stored);
         Suite s;
         s.insert(1, text);
-        const auto q =
-            s.select(QStringLiteral("select T_NAME01, octet_length(T_NAME01) as N from MAS_SIIRE"));
+        const auto q = s.select(u"select T_NAME01, octet_length(T_NAME01) as N from MAS_SIIRE"_qs);
         QCOMPARE(field(*q, "T_NAME01").asString(), stored);
         QCOMPARE(field(*q, "N").asInteger(), int(cp932::encode(stored).size()));
         // The statement text itself travels in the same code page.
         const QString literal = QString(stored).replace(u'\'', QLatin1String("''"));
-        q->setSql(QStringLiteral("select T_CD from MAS_SIIRE where T_NAME01 = '%1'").arg(literal));
+        q->setSql(u"select T_CD from MAS_SIIRE where T_NAME01 = '%1'"_qs.arg(literal));
         q->open();
         QCOMPARE(q->recordCount(), 1);
     }
@@ -280,14 +278,14 @@ private slots:
             "insert into MAS_SIIRE (T_CD, T_KEY) with recursive N (I) as (select 1 from "
             "RDB$DATABASE union all select I + 1 from N where I < 300) select I, 'ｶ' || I from N"));
         Query q(s.conn);
-        q.setSql(QStringLiteral("select T_CD, T_KEY from MAS_SIIRE order by T_CD"));
+        q.setSql(u"select T_CD, T_KEY from MAS_SIIRE order by T_CD"_qs);
         q.open();
         QVERIFY2(q.fetchedCount() < 300, "the whole result was read at open");
         for (int seen = 1; !q.eof(); q.next(), ++seen) {
             QCOMPARE(field(q, "T_CD").asInteger(), seen);
             QCOMPARE(q.recNo(), seen);
         }
-        QCOMPARE(field(q, "T_KEY").asString(), QStringLiteral("ｶ300")); // stays on the last row
+        QCOMPARE(field(q, "T_KEY").asString(), u"ｶ300"_qs); // stays on the last row
         QCOMPARE(q.recordCount(), 300);
 
         q.first();
@@ -306,10 +304,12 @@ private slots:
         q.open();
         s.conn.setConnected(false);
         QCOMPARE(q.fetchedCount(), 300);
+        q.last();
+        QCOMPARE(field(q, "T_KEY").asString(), u"ｶ300"_qs);
         Query list(s.conn);
         list.setKeepRowsOnDisconnect(false);
-        list.setSql(QStringLiteral("select T_CD from MAS_SIIRE where T_CD > :FROM order by T_CD"));
-        list.setParam(QStringLiteral("FROM"), 10);
+        list.setSql(u"select T_CD from MAS_SIIRE where T_CD > :FROM order by T_CD"_qs);
+        list.setParam(u"FROM"_qs, 10);
         list.open();
         QVERIFY(list.fetchedCount() < 290);
         s.conn.setConnected(false);
@@ -318,7 +318,7 @@ private slots:
         list.open(); // the same search again, parameters and all
         QCOMPARE(list.recordCount(), 290);
 
-        q.setSql(QStringLiteral("select * from MAS_SIIRE where T_CD < 0"));
+        q.setSql(u"select * from MAS_SIIRE where T_CD < 0"_qs);
         q.open();
         QVERIFY(q.isEmpty() && q.eof());
         QCOMPARE(q.recNo(), 0);
@@ -333,20 +333,19 @@ private slots:
         Suite s;
         s.run(QStringLiteral("insert into MAS_SIIRE (T_CD, T_KEY, T_NAME01, T_TEL, KU_TAX, KIN_01) "
                              "values (1, 'ﾔﾏﾀﾞ', '山田建設', '03-1234-5678', 0, 5)"));
-        const QString unchanged = QStringLiteral("where T_NAME01 = '山田建設'");
+        const QString unchanged = u"where T_NAME01 = '山田建設'"_qs;
         Query q(s.conn);
         q.setCachedUpdates(true);
-        q.setSql(QStringLiteral("Select * from MAS_SIIRE where T_CD=1"));
+        q.setSql(u"Select * from MAS_SIIRE where T_CD=1"_qs);
         const auto change = [&q] {
             q.open();
-            QVERIFY_THROWS_EXCEPTION(db::Error,
-                                     field(q, "T_NAME01").setValue(QStringLiteral("x"))); // not editing
+            QVERIFY_THROWS_EXCEPTION(db::Error, field(q, "T_NAME01").setValue(u"x"_qs)); // not editing
             q.edit();
-            field(q, "T_NAME01").setValue(QStringLiteral("山田建設工業"));
+            field(q, "T_NAME01").setValue(u"山田建設工業"_qs);
             field(q, "T_TEL").clear();
-            field(q, "KU_TAX").setValue(QStringLiteral("3"));
+            field(q, "KU_TAX").setValue(u"3"_qs);
             q.post();
-            QCOMPARE(field(q, "T_NAME01").asString(), QStringLiteral("山田建設工業"));
+            QCOMPARE(field(q, "T_NAME01").asString(), u"山田建設工業"_qs);
         };
         change();
         QVERIFY(q.hasPendingUpdates());
@@ -360,24 +359,24 @@ private slots:
         change();
         q.applyUpdates();
         QVERIFY(!q.hasPendingUpdates());
-        const auto r = s.select(QStringLiteral("select * from MAS_SIIRE where T_CD=1"));
-        QCOMPARE(field(*r, "T_NAME01").asString(), QStringLiteral("山田建設工業"));
+        const auto r = s.select(u"select * from MAS_SIIRE where T_CD=1"_qs);
+        QCOMPARE(field(*r, "T_NAME01").asString(), u"山田建設工業"_qs);
         QVERIFY(field(*r, "T_TEL").isNull());
         QCOMPARE(field(*r, "KU_TAX").asInteger(), 3);
-        QCOMPARE(field(*r, "T_KEY").asString(), QStringLiteral("ﾔﾏﾀﾞ")); // left alone
+        QCOMPARE(field(*r, "T_KEY").asString(), u"ﾔﾏﾀﾞ"_qs); // left alone
 
         // A change that cannot be stored writes nothing at all.
         q.edit();
-        field(q, "T_KEY").setValue(QStringLiteral("ｶﾜﾘ"));
-        field(q, "T_NAME02").setValue(QStringLiteral("\U0001F600"));
+        field(q, "T_KEY").setValue(u"ｶﾜﾘ"_qs);
+        field(q, "T_NAME02").setValue(u"\U0001F600"_qs);
         q.post();
         QVERIFY_THROWS_EXCEPTION(db::Error, q.applyUpdates());
         QVERIFY(!s.conn.inTransaction());
-        QCOMPARE(s.count(QStringLiteral("where T_KEY = 'ﾔﾏﾀﾞ'")), 1);
+        QCOMPARE(s.count(u"where T_KEY = 'ﾔﾏﾀﾞ'"_qs), 1);
 
         // The row went away meanwhile: the update fails instead of vanishing.
         change();
-        s.run(QStringLiteral("delete from MAS_SIIRE"));
+        s.run(u"delete from MAS_SIIRE"_qs);
         QVERIFY_THROWS_EXCEPTION(db::Error, q.applyUpdates());
         QCOMPARE(s.count(), 0);
     }
@@ -385,19 +384,18 @@ private slots:
     void blockInsert()
     {
         Suite s;
-        const QStringList columns =
-            QStringLiteral("T_CD,T_NAME01,KU_SIME,KIN_01,E_DATE01,E_MAILE").split(u',');
+        const QStringList columns = u"T_CD,T_NAME01,KU_SIME,KIN_01,E_DATE01,E_MAILE"_qs.split(u',');
         auto row = [](int code) {
             return QVariantList{code,
-                                QStringLiteral("株式会社O'Neil ㈱①髙 %1").arg(code),
-                                code % 2 ? QVariant(QStringLiteral("31")) : QVariant(),
+                                u"株式会社O'Neil ㈱①髙 %1"_qs.arg(code),
+                                code % 2 ? QVariant(u"31"_qs) : QVariant(),
                                 code * 0.5,
                                 QDate(2026, 12, 4),
-                                QStringLiteral("a@b.jp")};
+                                u"a@b.jp"_qs};
         };
         {
             db::TransactionGuard guard(s.conn);
-            db::BlockInsert insert(s.conn, QStringLiteral("MAS_SIIRE"), columns);
+            db::BlockInsert insert(s.conn, u"MAS_SIIRE"_qs, columns);
             QVERIFY(insert.rowsPerBlock() > 10);
             QVERIFY_THROWS_EXCEPTION(db::Error, insert.add({1, 2}));
             for (int code = 1; code <= 1001; ++code)
@@ -408,27 +406,26 @@ private slots:
             guard.commit();
         }
         QCOMPARE(s.count(), 1001);
-        const auto q =
-            s.select(QStringLiteral("select * from MAS_SIIRE where T_CD in (500, 1001) order by T_CD"));
-        QCOMPARE(field(*q, "T_NAME01").asString(), QStringLiteral("株式会社O'Neil ㈱①髙 500"));
+        const auto q = s.select(u"select * from MAS_SIIRE where T_CD in (500, 1001) order by T_CD"_qs);
+        QCOMPARE(field(*q, "T_NAME01").asString(), u"株式会社O'Neil ㈱①髙 500"_qs);
         QVERIFY(field(*q, "KU_SIME").isNull());
         QCOMPARE(field(*q, "KIN_01").asFloat(), 250.0);
         QCOMPARE(field(*q, "E_DATE01").asDateTime().date(), QDate(2026, 12, 4));
         // CHAR columns come back padded to their width.
-        QCOMPARE(field(*q, "E_MAILE").asString(), QStringLiteral("a@b.jp").leftJustified(120));
+        QCOMPARE(field(*q, "E_MAILE").asString(), u"a@b.jp"_qs.leftJustified(120));
         q->next();
         QCOMPARE(field(*q, "KU_SIME").asInteger(), 31);
 
         // A failing block inside a transaction: the caller rolls back and nothing stays.
         {
             db::TransactionGuard guard(s.conn);
-            db::BlockInsert insert(s.conn, QStringLiteral("MAS_SIIRE"), columns, 10);
+            db::BlockInsert insert(s.conn, u"MAS_SIIRE"_qs, columns, 10);
             for (int code = 2000; code < 2005; ++code)
                 insert.add(row(code));
             insert.add(row(1)); // an existing code
             QVERIFY_THROWS_EXCEPTION(db::Error, insert.flush());
-            QVERIFY_THROWS_EXCEPTION(
-                db::Error, insert.add(QVariantList{3000, QStringLiteral("\U0001F600"), {}, {}, {}, {}}));
+            QVERIFY_THROWS_EXCEPTION(db::Error,
+                                     insert.add(QVariantList{3000, u"\U0001F600"_qs, {}, {}, {}, {}}));
         }
         QCOMPARE(s.count(), 1001);
     }

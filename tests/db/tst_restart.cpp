@@ -15,10 +15,10 @@ namespace {
 // the test ends, so that a failure here leaves the other tests a server.
 [[nodiscard]] auto serverStopped()
 {
-    testing::serverCommand(QStringLiteral("stop"));
+    testing::serverCommand(u"stop"_qs);
     return qScopeGuard([] {
         try {
-            testing::serverCommand(QStringLiteral("start"));
+            testing::serverCommand(u"start"_qs);
         } catch (const std::exception& e) {
             qCritical("%s", e.what());
         }
@@ -44,9 +44,9 @@ private slots:
         Connection c;
         c.params() = suite.params();
         Query q(c);
-        q.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
+        q.setSql(u"select count(*) as N from MAS_SIIRE"_qs);
         q.open();
-        QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 0);
+        QCOMPARE(q.field(u"N"_qs).asInteger(), 0);
         {
             const auto restart = serverStopped();
             try {
@@ -57,10 +57,10 @@ private slots:
             }
         }
         Query insert(c);
-        insert.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01) values (7, 'x')"));
+        insert.setSql(u"insert into MAS_SIIRE (T_CD, T_NAME01) values (7, 'x')"_qs);
         insert.execute();
         q.open();
-        QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 1);
+        QCOMPARE(q.field(u"N"_qs).asInteger(), 1);
     }
 
     void restartWhileConnectedIsInvisible()
@@ -69,12 +69,12 @@ private slots:
         Connection c;
         c.params() = suite.params();
         Query q(c);
-        q.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
+        q.setSql(u"select count(*) as N from MAS_SIIRE"_qs);
         q.open();
         restartServer();
         // The attachment is stale; nothing was under way, so the layer connects again.
         q.open();
-        QCOMPARE(q.field(QStringLiteral("N")).asInteger(), 0);
+        QCOMPARE(q.field(u"N"_qs).asInteger(), 0);
     }
 
     void lostTransactionIsReported()
@@ -83,7 +83,7 @@ private slots:
         Connection c;
         c.params() = suite.params();
         Query q(c);
-        q.setSql(QStringLiteral("insert into MAS_SIIRE (T_CD) values (1)"));
+        q.setSql(u"insert into MAS_SIIRE (T_CD) values (1)"_qs);
         c.startTransaction();
         q.execute();
         restartServer();
@@ -92,9 +92,9 @@ private slots:
         QVERIFY(!c.inTransaction());
         c.rollback(); // harmless now
         Query count(c);
-        count.setSql(QStringLiteral("select count(*) as N from MAS_SIIRE"));
+        count.setSql(u"select count(*) as N from MAS_SIIRE"_qs);
         count.open();
-        QCOMPARE(count.field(QStringLiteral("N")).asInteger(), 0);
+        QCOMPARE(count.field(u"N"_qs).asInteger(), 0);
     }
 };
 

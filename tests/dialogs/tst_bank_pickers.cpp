@@ -1,4 +1,5 @@
-// The bank and branch pickers on the national bank list, worked from the keyboard.
+// The bank and branch pickers on the national bank list: what their lists
+// bind and find, then the pickers worked from the keyboard.
 
 #include <QFile>
 #include <QRegularExpression>
@@ -19,6 +20,7 @@
 #include "util/Cp932.h"
 
 using namespace testing;
+using Params = QVariantMap;
 
 namespace {
 
@@ -38,6 +40,28 @@ QList<int> sorted(QList<int> values)
 {
     std::sort(values.begin(), values.end());
     return values;
+}
+
+// What the text typed is bound as: a bank's code, a branch's code, a reading's pattern.
+Params byCode(int code)
+{
+    return {{u"CODE"_qs, code}};
+}
+
+Params byBranch(int code)
+{
+    return {{u"BRANCH"_qs, code}};
+}
+
+Params byReading(const QString& pattern)
+{
+    return {{u"NAME"_qs, pattern}};
+}
+
+// Shows picker; clerk is the user in it and must close it.
+template <typename Picker, typename Clerk> void show(Picker& picker, int expected, Clerk clerk)
+{
+    QCOMPARE(showWith(picker, [&] { clerk(picker); }), expected);
 }
 
 // Enter goes from the search box to the list, Up on its first row back; Down
@@ -130,12 +154,15 @@ class TestBankPickers : public QObject
             {{u"B"_qs, bank}, {u"C"_qs, code}, {u"K"_qs, kana}, {u"N"_qs, name}});
     }
 
-    // Bank 1's head office under branch 0, for as long as the guard lives.
-    auto headOffice()
+    // The codes in column of the rows a list finds, in its order.
+    QList<int> found(const pickers::Statement& list, const QString& column)
     {
-        addBranch(1, 0, u"ﾎﾝﾃﾝ"_qs, u"本店"_qs);
-        return qScopeGuard(
-            [this] { m_suite->run(u"delete from MAS_BANK_S where SHGINCODE=1 and SHSTNCODE=0"_qs); });
+        db::Query query(m_suite->connection());
+        pickers::Reopen(query, list);
+        QList<int> codes;
+        for (; !query.eof(); query.next())
+            codes << query.field(column).asInteger();
+        return codes;
     }
 
     bool centredOnTheMainWindow(const QWidget& dialog) const
@@ -144,17 +171,14 @@ class TestBankPickers : public QObject
     }
 
     // Shows the bank picker with text typed into its search box; check must close it.
-    void showBankPicker(const QString& text, int expected, const std::function<void(TBAN_SEL&)>& check)
+    template <typename Check> static void showBankPicker(const QString& text, int expected, Check check)
     {
-        TBAN_SEL& picker = *BAN_SEL;
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              QCOMPARE(focused(), picker.E_BANK_NAME);
-                              retype(text);
-                              QCOMPARE(picker.E_BANK_NAME->text(), text);
-                              check(picker);
-                          }),
-                 expected);
+        show(*BAN_SEL, expected, [&](TBAN_SEL& picker) {
+            QCOMPARE(focused(), picker.E_BANK_NAME);
+            retype(text);
+            QCOMPARE(picker.E_BANK_NAME->text(), text);
+            check(picker);
+        });
     }
 
     // The branch picker as the main screen fills it in: search text, bank name, bank code.
@@ -218,68 +242,122 @@ private slots:
         m_main.reset();
     }
 
-    void bankSearch_data()
+    void lists_data()
     {
+        QTest::addColumn<int>("bank"); // 0: the bank picker's list, else that bank's branches
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QList<int>>("codes"); // in the order listed
-        const QList<int> all = banksWhoseReadingHolds({});
-        const QList<int> kyoto = banksWhoseReadingHolds(u"ｷﾖｳﾄ"_qs);
-        QTest::newRow("code with leading zeros lists that bank only") << u"0009"_qs << QList<int>{9};
-        QTest::newRow("code of no bank") << u"8888"_qs << QList<int>{};
-        QTest::newRow("small kana find full-size readings") << u"ｷｮｳ"_qs << banksWhoseReadingHolds(u"ｷﾖｳ"_qs);
-        QTest::newRow("small tsu") << u"ｵﾘｯｸｽ"_qs << QList<int>{307};
-        QTest::newRow("full-width katakana from the input method") << u"キョウト"_qs << kyoto;
-        QTest::newRow("hiragana from the input method") << u"きょうと"_qs << kyoto;
-        QTest::newRow("lower-case Latin finds upper-case") << u"ufj"_qs << banksWhoseReadingHolds(u"UFJ"_qs);
-        QTest::newRow("0 is not a code") << u"0"_qs << QList<int>{};
-        QTest::newRow("empty search lists every bank by code") << QString() << all;
-        QTest::newRow("a quote breaks nothing") << u"ﾐ'"_qs << QList<int>{};
-        QTest::newRow("a quote alone") << u"'"_qs << QList<int>{};
-        QTest::newRow("a percent sign matches anything, as in a pattern") << u"%"_qs << all;
-        QTest::newRow("percent between kana")
-            << u"ﾐﾂ%ｼﾝﾀｸ"_qs << QList<int>{288, 294}; // ﾐﾂﾋﾞｼUFJｼﾝﾀｸ, ﾐﾂｲｽﾐﾄﾓｼﾝﾀｸ
-        QTest::newRow("longer than any reading") << u"ﾐﾂﾋﾞｼUFJｼﾝﾀｸ"_qs.repeated(3) << QList<int>{};
+        QTest::addColumn<bool>("onShowing"); // and so in branch order
+        QTest::addColumn<Params>("bound");   // besides the bank
+        QTest::addColumn<QList<int>>("codes");
+        const auto bankRow = [](const char* name, const QString& typed, const Params& bound,
+                                const QList<int>& codes) {
+            QTest::newRow(name) << 0 << typed << false << bound << codes;
+        };
+        const auto branchRow = [](const char* name, int bank, const QString& typed, bool onShowing,
+                                  const Params& bound, const QList<int>& codes) {
+            QTest::newRow(name) << bank << typed << onShowing << bound << codes;
+        };
+        const QList<int> banks = banksWhoseReadingHolds({}), kyoto = banksWhoseReadingHolds(u"ｷﾖｳﾄ"_qs);
+        const QList<int> ufj = banksWhoseReadingHolds(u"UFJ"_qs), kyou = banksWhoseReadingHolds(u"ｷﾖｳ"_qs);
+        bankRow("code with leading zeros lists that bank only", u"0009"_qs, byCode(9), {9});
+        bankRow("code of no bank", u"8888"_qs, byCode(8888), {});
+        bankRow("small kana find full-size readings", u"ｷｮｳ"_qs, byReading(u"%ｷﾖｳ%"_qs), kyou);
+        bankRow("small tsu", u"ｵﾘｯｸｽ"_qs, byReading(u"%ｵﾘﾂｸｽ%"_qs), {307});
+        bankRow("full-width katakana from the input method", u"キョウト"_qs, byReading(u"%ｷﾖｳﾄ%"_qs), kyoto);
+        bankRow("hiragana from the input method", u"きょうと"_qs, byReading(u"%ｷﾖｳﾄ%"_qs), kyoto);
+        bankRow("lower-case Latin finds upper-case", u"ufj"_qs, byReading(u"%UFJ%"_qs), ufj);
+        bankRow("full-width letters from the input method", u"ｕｆｊ"_qs, byReading(u"%UFJ%"_qs), ufj);
+        bankRow("0 is not a code", u"0"_qs, byReading(u"%0%"_qs), {});
+        bankRow("empty search lists every bank by code", QString(), {}, banks);
+        bankRow("a quote breaks nothing", u"ﾐ'"_qs, byReading(u"%ﾐ'%"_qs), {});
+        bankRow("a quote alone", u"'"_qs, byReading(u"%'%"_qs), {});
+        bankRow("a percent sign matches anything, as in a pattern", u"%"_qs, byReading(u"%%%"_qs), banks);
+        bankRow("percent between kana", u"ﾐﾂ%ｼﾝﾀｸ"_qs, byReading(u"%ﾐﾂ%ｼﾝﾀｸ%"_qs),
+                {288, 294}); // ﾐﾂﾋﾞｼUFJｼﾝﾀｸ, ﾐﾂｲｽﾐﾄﾓｼﾝﾀｸ
+        const QString tooLong = u"ﾐﾂﾋﾞｼUFJｼﾝﾀｸ"_qs.repeated(3);
+        bankRow("longer than any reading", tooLong, byReading(u'%' + tooLong + u'%'), {});
+
+        const QList<int> all = branchesOf(1), kyouBranches = branchesOf(1, u"ｷﾖｳ"_qs), jtb{980, 984};
+        branchRow("branch code", 1, u"1"_qs, false, byBranch(1), {1});
+        branchRow("branch code with zeros", 1, u"024"_qs, true, byBranch(24), {24});
+        branchRow("code of no branch", 1, u"999"_qs, false, byBranch(999), {});
+        branchRow("small kana", 1, u"ｷｮｳ"_qs, false, byReading(u"%ｷﾖｳ%"_qs), kyouBranches);
+        branchRow("hiragana", 1, u"きょう"_qs, false, byReading(u"%ｷﾖｳ%"_qs), kyouBranches);
+        branchRow("full-width katakana", 1, u"キョウ"_qs, false, byReading(u"%ｷﾖｳ%"_qs), kyouBranches);
+        branchRow("full-width letters", 1, u"ｊｔｂ"_qs, false, byReading(u"%JTB%"_qs), jtb);
+        branchRow("lower-case Latin", 1, u"jtb"_qs, false, byReading(u"%JTB%"_qs), jtb);
+        branchRow("a reading on showing", 5, u"ｷｮｳ"_qs, true, byReading(u"%ｷﾖｳ%"_qs),
+                  branchesOf(5, u"ｷﾖｳ"_qs));
+        branchRow("empty search", 1, QString(), false, {}, all);
+        branchRow("empty search on showing", 1, QString(), true, {}, all);
+        branchRow("no match", 1, u"ﾝﾝﾝ"_qs, false, byReading(u"%ﾝﾝﾝ%"_qs), {});
+        branchRow("a quote breaks nothing", 1, u"ﾄ'"_qs, false, byReading(u"%ﾄ'%"_qs), {});
+        branchRow("a percent sign matches anything", 1, u"%"_qs, false, byReading(u"%%%"_qs), all);
+        branchRow("negative number is a reading", 1, u"-1"_qs, false, byReading(u"%-1%"_qs), {});
+        // A head office may be filed under branch 0: bank 185 has one, bank 1 none.
+        branchRow("0 while typing is branch 0", 185, u"0"_qs, false, {}, {0});
+        branchRow("0 while typing, no branch 0", 1, u"0"_qs, false, {}, {});
+        branchRow("0 on showing is a reading", 185, u"0"_qs, true, byReading(u"%0%"_qs), {});
     }
 
-    // The grid shows the query's rows as typed, on the first of them.
-    void bankSearch()
+    // What a list binds and finds; the text typed is never spliced into the
+    // statement. The whole bank, which a branch search that finds nothing
+    // falls back on, is every branch with a reading in branch order.
+    void lists()
     {
+        QFETCH(int, bank);
         QFETCH(QString, typed);
+        QFETCH(bool, onShowing);
+        QFETCH(Params, bound);
         QFETCH(QList<int>, codes);
-        showBankPicker(typed, Cancel, [&](TBAN_SEL& picker) {
-            QCOMPARE(listed(picker.DBGrid1), codes);
-            QCOMPARE(picker.FDQ_1.recordCount(), codes.size());
-            QCOMPARE(picker.DBGrid1->currentIndex().row(), codes.isEmpty() ? -1 : 0);
-            if (!codes.isEmpty()) {
-                QCOMPARE(picker.FDQ_1.recNo(), 1);
-                const QAbstractItemModel* m = picker.DBGrid1->model();
-                QCOMPARE(QStringList({m->index(0, 1).data().toString(), m->index(0, 2).data().toString()}),
-                         QStringList({bank(codes[0]).kana, bank(codes[0]).name}));
-            }
-            type(Qt::Key_Escape);
-        });
+        pickers::Statement list =
+            bank ? pickers::BranchList(bank, typed, onShowing) : pickers::BankList(typed);
+        QVERIFY(!list.sql.join(u'\n').contains(u'\''));
+        const QList<int> listed = found(list, bank ? u"SHSTNCODE"_qs : u"SHGINCODE"_qs);
+        QCOMPARE(bank && !onShowing ? sorted(listed) : listed, codes);
+        if (bank) {
+            QCOMPARE(list.params.take(u"BANK"_qs), QVariant(bank));
+            QCOMPARE(found(pickers::WholeBank(bank), u"SHSTNCODE"_qs), branchesOf(bank));
+        }
+        QCOMPARE(list.params, bound);
     }
 
+    // Typed into the shown picker through the input method, a reading lists
+    // its banks; the keys walk the list and confirm its row, as do the OK
+    // button and a double-click far down the whole list.
     void bankPickerKeysAndConfirming()
     {
-        showBankPicker(u"ｷｮｳ"_qs, Ok, [&](TBAN_SEL& picker) {
+        const QList<int> kyou = banksWhoseReadingHolds(u"ｷﾖｳ"_qs);
+        showBankPicker(u"きょう"_qs, Ok, [&](TBAN_SEL& picker) {
             QVERIFY(centredOnTheMainWindow(picker));
+            QCOMPARE(listed(picker.DBGrid1), kyou);
+            QCOMPARE(picker.DBGrid1->model()->index(0, 2).data().toString(), bank(kyou[0]).name);
             walkTheList(picker.E_BANK_NAME, picker.DBGrid1, picker.FDQ_1);
             picker.FDQ_1.prior(); // a caller stepping the query moves the grid as well
             QCOMPARE(picker.DBGrid1->currentIndex().row(), 1);
             picker.FDQ_1.next();
-            QCOMPARE(picker.DBGrid1->currentIndex().row(), 2);
             type(Qt::Key_Return);
         });
-        const int third = banksWhoseReadingHolds(u"ｷﾖｳ"_qs).at(2);
-        QCOMPARE(chosenBank(), asChosen(third, bank(third)));
+        QCOMPARE(chosenBank(), asChosen(kyou[2], bank(kyou[2])));
 
-        // The OK button confirms the current row too.
-        showBankPicker(u"0009"_qs, Ok,
-                       [](TBAN_SEL& picker) { QTest::mouseClick(picker.BitBtn1, Qt::LeftButton); });
+        // The main screen fills the hidden picker's search box, then looks a code up with
+        // the picker's query; shown, the picker searches again from the box. OK confirms.
+        TBAN_SEL& picker = *BAN_SEL;
+        picker.E_BANK_NAME->setText(u"0009"_qs);
+        picker.FDQ_1.close();
+        QCOMPARE(picker.DBGrid1->model()->rowCount(), 0);
+        picker.FDQ_1.setSql(u"select * from MAS_BANK where SHGINCODE=17"_qs);
+        picker.FDQ_1.open();
+        QCOMPARE(listed(picker.DBGrid1), QList<int>{17});
+        QCOMPARE(picker.DBGrid1->currentIndex().row(), 0);
+        picker.FDQ_1.close();
+        show(picker, Ok, [](TBAN_SEL& picker) {
+            QCOMPARE(listed(picker.DBGrid1), QList<int>{9});
+            QTest::mouseClick(picker.BitBtn1, Qt::LeftButton);
+        });
         QCOMPARE(chosenBank(), asChosen(9, bank(9)));
 
-        // A double-click far down a long list: the rows read as the grid scrolls are the ones confirmed.
+        // The rows read as the grid scrolls are the ones confirmed.
         showBankPicker(QString(), Ok, [](TBAN_SEL& picker) {
             picker.DBGrid1->setFocus();
             type(Qt::Key_End, Qt::ControlModifier);
@@ -293,17 +371,15 @@ private slots:
     void cancellingLeavesTheResults()
     {
         const QList<std::function<void(TBAN_SEL&)>> cancels{
-            [](TBAN_SEL& picker) {
-                type(Qt::Key_Return);
-                QCOMPARE(focused(), picker.DBGrid1);
-                type(Qt::Key_Down);
-                type(Qt::Key_Escape);
+            [](TBAN_SEL&) {
+                for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Escape})
+                    type(key);
             },
             [](TBAN_SEL& picker) { QTest::mouseClick(picker.BitBtn2, Qt::LeftButton); },
             [](TBAN_SEL& picker) { picker.windowHandle()->close(); },
             [](TBAN_SEL& picker) {
-                for (int i = 0; i < 3; ++i)
-                    type(Qt::Key_Tab);
+                for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab})
+                    type(key);
                 QCOMPARE(focused(), picker.BitBtn2);
                 type(Qt::Key_Return);
             },
@@ -316,182 +392,64 @@ private slots:
         }
     }
 
-    // OK on an empty list, or on a bank without a reading, is no choice.
+    // OK on an empty list, where Enter stays in the search box, or on a bank
+    // without a reading, is no choice.
     void okWithoutAReadingClearsTheResults()
     {
         m_suite->run(u"insert into MAS_BANK (SHGINCODE, SGINNAME2) values (8887, '読みなし')"_qs);
         const auto removeBank =
             qScopeGuard([this] { m_suite->run(u"delete from MAS_BANK where SHGINCODE=8887"_qs); });
-        const QList<std::pair<QString, std::function<void(TBAN_SEL&)>>> oks{
-            {u"ﾝﾝﾝ"_qs,
-             [](TBAN_SEL& picker) {
-                 QCOMPARE(picker.DBGrid1->model()->rowCount(), 0);
-                 type(Qt::Key_Return); // stays in the search box
-                 QCOMPARE(focused(), picker.E_BANK_NAME);
-                 QTest::mouseClick(picker.BitBtn1, Qt::LeftButton);
-             }},
-            {u"8887"_qs,
-             [](TBAN_SEL& picker) {
-                 QCOMPARE(listed(picker.DBGrid1), QList<int>{8887});
-                 type(Qt::Key_Return);
-                 type(Qt::Key_Return);
-             }},
-        };
-        for (const auto& [typed, confirm] : oks) {
+        for (const QString& typed : {u"ﾝﾝﾝ"_qs, u"8887"_qs}) {
             std::tie(SelBankCode, SelBankKana, SelBankName) = std::tuple(4321, u"ﾏｴﾉ"_qs, u"前の銀行"_qs);
-            showBankPicker(typed, Ok, confirm);
+            showBankPicker(typed, Ok, [](TBAN_SEL& picker) {
+                const bool empty = picker.DBGrid1->model()->rowCount() == 0;
+                type(Qt::Key_Return);
+                QCOMPARE(focused(), empty ? static_cast<QWidget*>(picker.E_BANK_NAME) : picker.DBGrid1);
+                type(Qt::Key_Return);
+                if (empty)
+                    QTest::mouseClick(picker.BitBtn1, Qt::LeftButton);
+            });
             QCOMPARE(chosenBank(), (QStringList{u"0"_qs, QString(), QString()}));
         }
     }
 
-    void callerSearchesAndReopensTheBankList()
+    // Without a bank code (empty, 0 or no number) neither typing nor showing
+    // touches the list or the bank's name, and the focus still goes to the
+    // search box. Showing reads the name again, typing only into an empty
+    // box; a code that is no bank gives no name and no list.
+    void bankCodeAndName()
     {
-        // The main screen fills the hidden picker's search box, then looks a code up with its query.
-        TBAN_SEL& picker = *BAN_SEL;
-        picker.E_BANK_NAME->setText(u"5"_qs);
-        picker.FDQ_1.close();
-        QCOMPARE(picker.DBGrid1->model()->rowCount(), 0);
-        picker.FDQ_1.setSql(u"select * from MAS_BANK where SHGINCODE=17"_qs);
-        picker.FDQ_1.open();
-        QCOMPARE(listed(picker.DBGrid1), QList<int>{17});
-        QCOMPARE(picker.DBGrid1->currentIndex().row(), 0);
-        picker.FDQ_1.close();
-
-        // Shown, it searches again from the text the box keeps.
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              QCOMPARE(listed(picker.DBGrid1), QList<int>{5});
-                              type(Qt::Key_Return);
-                              type(Qt::Key_Return);
-                          }),
-                 Ok);
-        QCOMPARE(chosenBank(), asChosen(5, bank(5)));
-    }
-
-    void branchSearch_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QList<int>>("branches");
-        QTest::addColumn<bool>("ordered");
-        const QList<int> all = branchesOf(1), kyou = branchesOf(1, u"ｷﾖｳ"_qs);
-        QTest::newRow("branch code") << u"1"_qs << QList<int>{1} << true;
-        QTest::newRow("branch code with zeros") << u"024"_qs << QList<int>{24} << true;
-        QTest::newRow("small kana") << u"ｷｮｳ"_qs << kyou << false;
-        QTest::newRow("hiragana") << u"きょう"_qs << kyou << false;
-        QTest::newRow("full-width katakana") << u"キョウ"_qs << kyou << false;
-        QTest::newRow("lower-case Latin") << u"jtb"_qs << branchesOf(1, u"JTB"_qs) << false;
-        QTest::newRow("empty search") << QString() << all << false;
-        QTest::newRow("no match lists the bank by branch code") << u"ﾝﾝﾝ"_qs << all << true;
-        QTest::newRow("code of no branch lists the bank") << u"999"_qs << all << true;
-        QTest::newRow("a quote lists the bank") << u"ﾄ'"_qs << all << true;
-        QTest::newRow("a percent sign matches anything") << u"%"_qs << all << false;
-        QTest::newRow("negative number is a reading") << u"-1"_qs << all << true;
-    }
-
-    void branchSearch()
-    {
-        QFETCH(QString, typed);
-        QFETCH(QList<int>, branches);
-        QFETCH(bool, ordered);
-        TBANK_S_SELL& picker = branchPicker(u"1"_qs, u"ﾐｽﾞﾎ"_qs);
-        showWith(picker, [&] {
-            QCOMPARE(focused(), picker.Edit1);
-            typeText(typed);
-            const QList<int> found = listed(picker.DBGrid1, 1);
-            QCOMPARE(ordered ? found : sorted(found), branches);
-            QCOMPARE(listed(picker.DBGrid1), QList<int>(branches.size(), 1));
-            QCOMPARE(picker.DBGrid1->currentIndex().row(), 0);
-            QCOMPARE(picker.FDQ_1.field(u"SSTNNAME1"_qs).asString(), branch(1, found[0]).kana);
-            type(Qt::Key_Escape);
-        });
-    }
-
-    void branchZeroIsTheBranchCode()
-    {
-        // Bank 1 has no branch 0 in the list: 0 then lists the whole bank.
-        TBANK_S_SELL& picker = branchPicker(u"1"_qs);
-        picker.Edit1->setText(u"0"_qs);
-        QCOMPARE(listed(picker.DBGrid1, 1), branchesOf(1));
-
-        // With a head office under branch 0, 0 lists it alone.
-        const auto removeHeadOffice = headOffice();
-        picker.Edit1->clear();
-        picker.Edit1->setText(u"0"_qs);
-        QCOMPARE(listed(picker.DBGrid1, 1), QList<int>{0});
-        QCOMPARE(listed(picker.DBGrid1), QList<int>{1});
-
-        // Bank 185 has one in the real list; typed into the shown picker it is found and confirmed.
-        branchPicker(u"185"_qs);
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              typeText(u"0"_qs);
-                              QCOMPARE(listed(picker.DBGrid1, 1), QList<int>{0});
-                              type(Qt::Key_Return);
-                              type(Qt::Key_Return);
-                          }),
-                 Ok);
-        QCOMPARE(chosenBranch(), asChosen(0, branch(185, 0)));
-    }
-
-    void noBankCodeLeavesTheBranchList()
-    {
-        TBANK_S_SELL& picker = branchPicker(u"5"_qs);
+        TBANK_S_SELL& picker = branchPicker(u"5"_qs, u"古い名前"_qs);
         const QList<int> shown = listed(picker.DBGrid1, 1);
         QCOMPARE(sorted(shown), branchesOf(5));
-        QCOMPARE(picker.E_GINKOU_1->text(), bank(5).kana);
         const QStringList sql = picker.FDQ_1.sql();
         QSignalSpy resets(&picker.FDQ_1, &db::Query::aboutToReset);
         const auto untouched = [&] {
             return resets.isEmpty() && picker.FDQ_1.isOpen() && picker.FDQ_1.sql() == sql &&
-                   picker.E_GINKOU_1->text() == bank(5).kana;
+                   picker.E_GINKOU_1->text() == u"古い名前"_qs;
         };
         picker.E_CD_1->clear();
-        QVERIFY(untouched());
-        picker.Edit1->setText(u"ｷｮｳ"_qs);
-        QVERIFY(untouched());
+        picker.Edit1->setText(u"0"_qs);
         for (const char* code : {"ABC", "-5", "0"}) {
             picker.E_CD_1->setText(QLatin1String(code));
             QVERIFY2(untouched(), code);
         }
-        // Nor does showing the picker without a bank; the focus still goes to the search box.
-        showWith(picker, [&] {
+        show(picker, Cancel, [&](TBANK_S_SELL& picker) {
             QCOMPARE(focused(), picker.Edit1);
             QVERIFY(untouched());
             QCOMPARE(listed(picker.DBGrid1, 1), shown);
             type(Qt::Key_Escape);
         });
-    }
 
-    void branchPickerShowingFillsTheBankAndOrders()
-    {
-        const auto removeHeadOffice = headOffice();
-        TBANK_S_SELL& picker = branchPicker(u"1"_qs, u"古い名前"_qs);
-        QCOMPARE(picker.E_GINKOU_1->text(), u"古い名前"_qs); // a name already there stays
-        picker.Edit1->setText(u"0"_qs);
-        QCOMPARE(picker.FDQ_1.recordCount(), 1);
-
-        showWith(picker, [&] {
+        picker.E_CD_1->setText(u"1"_qs);
+        QCOMPARE(picker.E_GINKOU_1->text(), u"古い名前"_qs);
+        show(picker, Cancel, [&](TBANK_S_SELL& picker) {
             QVERIFY(centredOnTheMainWindow(picker));
-            QCOMPARE(focused(), picker.Edit1);
-            QCOMPARE(picker.E_GINKOU_1->text(), bank(1).kana); // read again on showing
+            QCOMPARE(picker.E_GINKOU_1->text(), bank(1).kana);
             // On showing 0 is a reading: nothing matches and the bank is listed in branch order.
-            QCOMPARE(listed(picker.DBGrid1, 1), QList<int>{0} + branchesOf(1));
-            type(Qt::Key_Backspace); // typing searches again, unordered
-            typeText(u"ｷｮｳ"_qs);
-            QCOMPARE(sorted(listed(picker.DBGrid1, 1)), branchesOf(1, u"ｷﾖｳ"_qs));
+            QCOMPARE(listed(picker.DBGrid1, 1), branchesOf(1));
             type(Qt::Key_Escape);
         });
-
-        // A reading typed before showing is searched and ordered by branch code.
-        picker.E_CD_1->setText(u"5"_qs);
-        QCOMPARE(picker.E_GINKOU_1->text(), bank(1).kana); // not empty: not read again while typing
-        showWith(picker, [&] {
-            QCOMPARE(picker.E_GINKOU_1->text(), bank(5).kana);
-            QCOMPARE(listed(picker.DBGrid1, 1), branchesOf(5, u"ｷﾖｳ"_qs));
-            type(Qt::Key_Escape);
-        });
-
-        // An emptied name box is filled by the next change; a code that is no bank gives no name, no list.
         picker.E_GINKOU_1->clear();
         picker.E_CD_1->setText(u"9"_qs);
         QCOMPARE(picker.E_GINKOU_1->text(), bank(9).kana);
@@ -501,33 +459,28 @@ private slots:
         QCOMPARE(picker.FDQ_1.recordCount(), 0);
     }
 
+    // A reading typed through the input method; the keys, a double-click on
+    // a fresh showing (in branch order) and Esc, which keeps the choice.
     void branchPickerKeysAndConfirming()
     {
         TBANK_S_SELL& picker = branchPicker(u"1"_qs);
         const QList<int> kyou = branchesOf(1, u"ｷﾖｳ"_qs);
         int third = -1;
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              typeText(u"ｷｮｳ"_qs);
-                              walkTheList(picker.Edit1, picker.DBGrid1, picker.FDQ_1);
-                              third = picker.DBGrid1->model()->index(2, 1).data(Qt::EditRole).toInt();
-                              type(Qt::Key_Return);
-                          }),
-                 Ok);
+        show(picker, Ok, [&](TBANK_S_SELL& picker) {
+            typeText(u"きょう"_qs);
+            walkTheList(picker.Edit1, picker.DBGrid1, picker.FDQ_1);
+            third = picker.DBGrid1->model()->index(2, 1).data(Qt::EditRole).toInt();
+            type(Qt::Key_Return);
+        });
         QVERIFY(kyou.contains(third));
         QCOMPARE(chosenBranch(), asChosen(third, branch(1, third)));
 
-        // Double-click, on a fresh showing (ordered by branch code).
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              QCOMPARE(listed(picker.DBGrid1, 1), kyou);
-                              clickRow(picker.DBGrid1, 4, true);
-                          }),
-                 Ok);
+        show(picker, Ok, [&](TBANK_S_SELL& picker) {
+            QCOMPARE(listed(picker.DBGrid1, 1), kyou);
+            clickRow(picker.DBGrid1, 4, true);
+        });
         QCOMPARE(chosenBranch(), asChosen(kyou[4], branch(1, kyou[4])));
-
-        // Esc keeps what was chosen.
-        showWith(picker, [] {
+        show(picker, Cancel, [](TBANK_S_SELL&) {
             for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Escape})
                 type(key);
         });
@@ -541,51 +494,40 @@ private slots:
             qScopeGuard([this] { m_suite->run(u"delete from MAS_BANK_S where SHGINCODE=8888"_qs); });
         std::tie(SelBranchCode, SelBranchKana, SelBranchName) = std::tuple(77, u"ﾏｴﾉ"_qs, u"前の支店"_qs);
         const QStringList before = chosenBranch();
-
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              QCOMPARE(picker.FDQ_1.recordCount(), 0);
-                              type(Qt::Key_Return);
-                              QCOMPARE(focused(), picker.Edit1);
-                              // Branches appear meanwhile (another workstation): Enter lists them all and
-                              // stays.
-                              addBranch(8888, 20, u"ﾆｼ"_qs, u"西"_qs);
-                              addBranch(8888, 10, u"ﾋｶﾞｼ"_qs, u"東"_qs);
-                              addBranch(8888, 5, QVariant(), u"読みなし"_qs);
-                              addBranch(8888, 30, u""_qs, u"読みが空"_qs);
-                              type(Qt::Key_Return);
-                              QCOMPARE(focused(), picker.Edit1);
-                              // Never a row whose reading is null; an empty one is listed.
-                              QCOMPARE(listed(picker.DBGrid1, 1), (QList<int>{10, 20, 30}));
-                              type(Qt::Key_Return);
-                              QCOMPARE(focused(), picker.DBGrid1);
-                              type(Qt::Key_Down);
-                              type(Qt::Key_Escape);
-                          }),
-                 Cancel);
+        show(picker, Cancel, [&](TBANK_S_SELL& picker) {
+            QCOMPARE(picker.FDQ_1.recordCount(), 0);
+            type(Qt::Key_Return);
+            QCOMPARE(focused(), picker.Edit1);
+            // Branches appear meanwhile (another workstation): Enter lists them all and stays.
+            addBranch(8888, 20, u"ﾆｼ"_qs, u"西"_qs);
+            addBranch(8888, 10, u"ﾋｶﾞｼ"_qs, u"東"_qs);
+            addBranch(8888, 5, QVariant(), u"読みなし"_qs);
+            addBranch(8888, 30, u""_qs, u"読みが空"_qs);
+            type(Qt::Key_Return);
+            QCOMPARE(focused(), picker.Edit1);
+            // Never a row whose reading is null; an empty one is listed.
+            QCOMPARE(listed(picker.DBGrid1, 1), (QList<int>{10, 20, 30}));
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Escape})
+                type(key);
+        });
         QCOMPARE(chosenBranch(), before);
 
-        // Confirming a row without a reading: code 0 and no reading; the name is left as it was.
+        // Confirming a row without a reading, or OK on an empty list: code 0
+        // and no reading; the name is left as it was.
         const QStringList none{u"0"_qs, QString(), u"前の支店"_qs};
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Down})
-                                  type(key);
-                              QCOMPARE(picker.FDQ_1.field(u"SHSTNCODE"_qs).asInteger(), 30);
-                              type(Qt::Key_Return);
-                          }),
-                 Ok);
+        show(picker, Ok, [&](TBANK_S_SELL& picker) {
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Down, Qt::Key_Down})
+                type(key);
+            QCOMPARE(picker.FDQ_1.field(u"SHSTNCODE"_qs).asInteger(), 30);
+            type(Qt::Key_Return);
+        });
         QCOMPARE(chosenBranch(), none);
-
-        // OK on an empty list: the same.
         SelBranchCode = 77;
         m_suite->run(u"delete from MAS_BANK_S where SHGINCODE=8888"_qs);
-        QCOMPARE(showWith(picker,
-                          [&] {
-                              QCOMPARE(picker.DBGrid1->model()->rowCount(), 0);
-                              QTest::mouseClick(picker.BitBtn1, Qt::LeftButton);
-                          }),
-                 Ok);
+        show(picker, Ok, [](TBANK_S_SELL& picker) {
+            QCOMPARE(picker.DBGrid1->model()->rowCount(), 0);
+            QTest::mouseClick(picker.BitBtn1, Qt::LeftButton);
+        });
         QCOMPARE(chosenBranch(), none);
     }
 };

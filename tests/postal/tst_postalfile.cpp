@@ -59,41 +59,43 @@ private slots:
         QCOMPARE(rows[2].district, u"（未閉"_qs);
         QCOMPARE(rows[2].tikuCd, 0);
         QCOMPARE(rows[3].zip, u"6028136"_qs);
+        QCOMPARE(postal::ReadRows({QString(), file.last()}).size(), size_t(1)); // an empty line first
     }
 
-    void faultsNameTheirLine()
+    void refusals_data()
     {
-        for (const auto& [bad, message] :
-             {std::pair(u"01101,060,0600000,ﾎ"_qs, u"3 行目: 項目が足りません"_qs),
-              std::pair(QString(QChar::ReplacementCharacter), u"3 行目: コードページ"_qs)}) {
-            const QString good = u"01101,,0600000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs;
-            try {
-                postal::ReadRows({good, good, bad});
-                QFAIL("the line was read");
-            } catch (const postal::ImportError& e) {
-                QCOMPARE(e.line(), 3);
-                QVERIFY2(e.message().startsWith(message), qPrintable(e.message()));
-            }
-        }
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("message"); // how it begins
+        const QString good = u"01101,,0600000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs;
+        QTest::newRow("a line short of fields")
+            << QStringList{good, good, u"01101,060,0600000,ﾎ"_qs} << 3 << u"3 行目: 項目が足りません"_qs;
+        QTest::newRow("a character code page 932 cannot hold")
+            << QStringList{good, good, QString(QChar::ReplacementCharacter)} << 3
+            << u"3 行目: コードページ"_qs;
+        // The national file has no heading: a first line that is not a record
+        // is another file, whatever its commas.
+        QTest::newRow("a heading") << QStringList{u"コード,区分,郵便番号,ﾖﾐ1,ﾖﾐ2,ﾖﾐ3,県,市,町"_qs, good} << 1
+                                   << QString();
+        QTest::newRow("a supplier after an empty line")
+            << QStringList{QString(), u"105,,6800001,ﾔ,ﾏ,ﾀﾞ,山田建設,鳥取市,東町"_qs, good} << 2 << QString();
+        QTest::newRow("a code with a hyphen")
+            << QStringList{u"01101,,060-0000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs} << 1 << QString();
     }
 
-    // The national file has no heading: a first line that is not a record is
-    // another file, whatever its commas.
-    void firstLineMustBeARecord()
+    // A refused file names the line at fault.
+    void refusals()
     {
-        const QString record = u"01101,,0600000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs;
-        for (const auto& [lines, line] :
-             {std::pair(QStringList{u"コード,区分,郵便番号,ﾖﾐ1,ﾖﾐ2,ﾖﾐ3,県,市,町"_qs, record}, 1),
-              std::pair(QStringList{QString(), u"105,,6800001,ﾔ,ﾏ,ﾀﾞ,山田建設,鳥取市,東町"_qs, record}, 2),
-              std::pair(QStringList{u"01101,,060-0000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs}, 1)}) {
-            try {
-                postal::ReadRows(lines);
-                QFAIL("the file was read");
-            } catch (const postal::ImportError& e) {
-                QCOMPARE(e.line(), line);
-            }
+        QFETCH(QStringList, lines);
+        QFETCH(int, line);
+        QFETCH(QString, message);
+        try {
+            postal::ReadRows(lines);
+            QFAIL("the file was read");
+        } catch (const postal::ImportError& e) {
+            QCOMPARE(e.line(), line);
+            QVERIFY2(e.message().startsWith(message), qPrintable(e.message()));
         }
-        QCOMPARE(postal::ReadRows({QString(), record}).size(), size_t(1));
     }
 };
 

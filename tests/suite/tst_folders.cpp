@@ -16,7 +16,7 @@ QString levels(int count)
 {
     QString path;
     for (int i = 1; i <= count; ++i)
-        path += QStringLiteral("/l%1").arg(i);
+        path += u"/l%1"_qs.arg(i);
     return path;
 }
 
@@ -37,8 +37,7 @@ QStringList contents(const QString& folder)
     const QDir base(folder);
     while (it.hasNext()) {
         it.next();
-        out << base.relativeFilePath(it.filePath()) +
-                   (it.fileInfo().isDir() ? QStringLiteral("/") : QString());
+        out << base.relativeFilePath(it.filePath()) + (it.fileInfo().isDir() ? u"/"_qs : QString());
     }
     out.sort();
     return out;
@@ -85,44 +84,44 @@ void TestFolders::makeDirectoryPath()
 {
     // Eleven missing levels are the most one call makes; with twelve nothing is made.
     for (const int missing : {1, 3, 11, 12}) {
-        const QString base = tmp(QStringLiteral("/%1").arg(missing));
+        const QString base = tmp(u"/%1"_qs.arg(missing));
         QVERIFY(QDir().mkdir(base));
         QCOMPARE(MakeDirectoryPath(base + levels(missing)), missing <= 11 ? 0 : 1);
         for (int i = 1; i <= missing; ++i)
             QVERIFY2(QFileInfo(base + levels(i)).isDir() == (missing <= 11), qPrintable(base + levels(i)));
     }
     // The nesting count is back at zero: a later call makes its levels.
-    QCOMPARE(MakeDirectoryPath(tmp(QStringLiteral("/again/a/b"))), 0);
-    QVERIFY(QFileInfo(tmp(QStringLiteral("/again/a/b"))).isDir());
+    QCOMPARE(MakeDirectoryPath(tmp(u"/again/a/b"_qs)), 0);
+    QVERIFY(QFileInfo(tmp(u"/again/a/b"_qs)).isDir());
 
     // Existing folders, a file in the way and no path at all are refused, and nothing changes.
-    const QString folder = tmp(QStringLiteral("/LOCAL"));
-    writeFile(folder + QStringLiteral("/VELDRUN.FDB"), "database");
-    writeFile(folder + QStringLiteral("/sub/notes.txt"), "notes");
+    const QString folder = tmp(u"/LOCAL"_qs);
+    writeFile(folder + u"/VELDRUN.FDB"_qs, "database");
+    writeFile(folder + u"/sub/notes.txt"_qs, "notes");
     const QStringList before = contents(tmp());
     QCOMPARE(MakeDirectoryPath(folder), 1);
-    QCOMPARE(MakeDirectoryPath(folder + QStringLiteral("/sub")), 1);
+    QCOMPARE(MakeDirectoryPath(folder + u"/sub"_qs), 1);
     QCOMPARE(MakeDirectoryPath(tmp()), 1);
-    QCOMPARE(MakeDirectoryPath(folder + QStringLiteral("/VELDRUN.FDB")), 1);
+    QCOMPARE(MakeDirectoryPath(folder + u"/VELDRUN.FDB"_qs), 1);
     QCOMPARE(MakeDirectoryPath(QString()), 1);
     QCOMPARE(contents(tmp()), before);
 }
 
 void TestFolders::makeDirectoryPathRelativeAndBackslashes()
 {
-    const QString program = tmp(QStringLiteral("/スイート/VELDRUN"));
+    const QString program = tmp(u"/スイート/VELDRUN"_qs);
     QVERIFY(QDir().mkpath(program));
     const auto cwd = workIn(program);
 
-    QCOMPARE(MakeDirectoryPath(QStringLiteral("../LOCAL")), 0);
-    QVERIFY(QFileInfo(tmp(QStringLiteral("/スイート/LOCAL"))).isDir());
-    QCOMPARE(MakeDirectoryPath(QStringLiteral("../LOCAL")), 1);
-    QCOMPARE(MakeDirectoryPath(QStringLiteral("a/b/c")), 0);
-    QVERIFY(QFileInfo(program + QStringLiteral("/a/b/c")).isDir());
-    QCOMPARE(MakeDirectoryPath(QStringLiteral("..\\作業\\一時")), 0);
-    QVERIFY(QFileInfo(tmp(QStringLiteral("/スイート/作業/一時"))).isDir());
-    QCOMPARE(MakeDirectoryPath(QStringLiteral("x/y\\z")), 0);
-    QVERIFY(QFileInfo(program + QStringLiteral("/x/y/z")).isDir());
+    QCOMPARE(MakeDirectoryPath(u"../LOCAL"_qs), 0);
+    QVERIFY(QFileInfo(tmp(u"/スイート/LOCAL"_qs)).isDir());
+    QCOMPARE(MakeDirectoryPath(u"../LOCAL"_qs), 1);
+    QCOMPARE(MakeDirectoryPath(u"a/b/c"_qs), 0);
+    QVERIFY(QFileInfo(program + u"/a/b/c"_qs).isDir());
+    QCOMPARE(MakeDirectoryPath(u"..\\作業\\一時"_qs), 0);
+    QVERIFY(QFileInfo(tmp(u"/スイート/作業/一時"_qs)).isDir());
+    QCOMPARE(MakeDirectoryPath(u"x/y\\z"_qs), 0);
+    QVERIFY(QFileInfo(program + u"/x/y/z"_qs).isDir());
 }
 
 void TestFolders::cleanLocalFolder_data()
@@ -132,16 +131,16 @@ void TestFolders::cleanLocalFolder_data()
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QStringList>("kept");
     QTest::newRow("scratch files and the program's databases go")
-        << QStringLiteral("LOCAL") << QStringLiteral("VELDRUN")
+        << u"LOCAL"_qs << u"VELDRUN"_qs
         << names("VELDRUN.FDB XVELDRUN.FDB VELDRUN.FDB.bak TEMP.TMP notes.txt .hidden mixed.Fdb OTHER.FDB "
                  "other.fdb "
                  "VELDRUN.fdb sub/inner.txt sub/VELDRUN.FDB empty/")
         << names("OTHER.FDB VELDRUN.fdb empty/ other.fdb sub/ sub/VELDRUN.FDB sub/inner.txt");
     // The test is on the whole path, folder included.
     QTest::newRow("a folder name holding .fdb keeps the scratch files")
-        << QStringLiteral("work.fdb/LOCAL") << QStringLiteral("VELDRUN")
-        << names("VELDRUN.FDB TEMP.TMP OTHER.FDB") << names("OTHER.FDB TEMP.TMP");
-    QTest::newRow("Japanese names") << QStringLiteral("ローカル") << QStringLiteral("仕入先")
+        << u"work.fdb/LOCAL"_qs << u"VELDRUN"_qs << names("VELDRUN.FDB TEMP.TMP OTHER.FDB")
+        << names("OTHER.FDB TEMP.TMP");
+    QTest::newRow("Japanese names") << u"ローカル"_qs << u"仕入先"_qs
                                     << names("仕入先.FDB 得意先.FDB メモ.txt") << names("得意先.FDB");
 }
 
@@ -166,16 +165,16 @@ void TestFolders::cleanLocalFolder()
 
 void TestFolders::cleanLocalFolderMissingOrRelative()
 {
-    CleanLocalFolder(tmp(QStringLiteral("/LOCAL")), QStringLiteral("VELDRUN"));
+    CleanLocalFolder(tmp(u"/LOCAL"_qs), u"VELDRUN"_qs);
     QCOMPARE(contents(tmp()), QStringList());
 
     // Relative to the working directory, as at the program's end.
-    writeFile(tmp(QStringLiteral("/LOCAL/TEMP.TMP")), "x");
-    writeFile(tmp(QStringLiteral("/LOCAL/OTHER.FDB")), "x");
-    QVERIFY(QDir().mkpath(tmp(QStringLiteral("/VELDRUN"))));
-    const auto cwd = workIn(tmp(QStringLiteral("/VELDRUN")));
-    CleanLocalFolder(QStringLiteral("../LOCAL"), QStringLiteral("VELDRUN"));
-    QCOMPARE(contents(tmp(QStringLiteral("/LOCAL"))), names("OTHER.FDB"));
+    writeFile(tmp(u"/LOCAL/TEMP.TMP"_qs), "x");
+    writeFile(tmp(u"/LOCAL/OTHER.FDB"_qs), "x");
+    QVERIFY(QDir().mkpath(tmp(u"/VELDRUN"_qs)));
+    const auto cwd = workIn(tmp(u"/VELDRUN"_qs));
+    CleanLocalFolder(u"../LOCAL"_qs, u"VELDRUN"_qs);
+    QCOMPARE(contents(tmp(u"/LOCAL"_qs)), names("OTHER.FDB"));
 }
 
 QTEST_GUILESS_MAIN(TestFolders)

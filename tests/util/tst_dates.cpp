@@ -39,7 +39,7 @@ QString joined(const FakeField& y, const FakeField& m, const FakeField& d)
     return y.value + u'/' + m.value + u'/' + d.value;
 }
 
-const QString kInvalidDate = QStringLiteral("日付が不正です");
+const QString kInvalidDate = u"日付が不正です"_qs;
 
 } // namespace
 
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(DateToSqlText(date, true), sql.isEmpty() ? QString() : u'\'' + sql + u'\'');
         QCOMPARE(isEmptyDate(date), sql.isEmpty());
 
-        FakeField y{QStringLiteral("old")}, m{QStringLiteral("old")}, d{QStringLiteral("old")};
+        FakeField y{u"old"_qs}, m{u"old"_qs}, d{u"old"_qs};
         ShowDateInFields(y, m, d, date);
         QCOMPARE(joined(y, m, d), shown);
         QVERIFY(m_messages.isEmpty());
@@ -182,13 +182,13 @@ private slots:
         QVERIFY(current == before || current == after);
         const QDate today = result.date() == before ? before : after;
         QCOMPARE(result, QDateTime(today, QTime(0, 0)));
-        QCOMPARE(joined(y, m, d), today.toString(QStringLiteral("yyyy/M/d")));
+        QCOMPARE(joined(y, m, d), today.toString(u"yyyy/M/d"_qs));
         QVERIFY(m_messages.isEmpty());
     }
 
     void invalidDateIsReportedAfterFieldsAreUpdated()
     {
-        FakeField y{QStringLiteral("10000")}, m{QStringLiteral("2")}, d{QStringLiteral("31")};
+        FakeField y{u"10000"_qs}, m{u"2"_qs}, d{u"31"_qs};
         QString dayWhenReported;
         setInvalidDateNotifier([&](const QString& message) {
             m_messages.append(message);
@@ -196,7 +196,7 @@ private slots:
         });
         QVERIFY(DateFromFields(y, m, d).isNull());
         QCOMPARE(m_messages, QStringList{kInvalidDate});
-        QCOMPARE(dayWhenReported, QStringLiteral("29"));
+        QCOMPARE(dayWhenReported, u"29"_qs);
 
         // Without a notifier, a warning.
         setInvalidDateNotifier({});
