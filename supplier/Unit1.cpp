@@ -474,18 +474,18 @@ void TForm1::buildBankFields()
     const Qt::Alignment centred = Qt::AlignCenter;
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
     constexpr int rx = kRightLabelX, rex = kRightEditX;
-    make.label(QStringLiteral("銀行ＣＤ"), rx, row(1), 76);
-    E_CD_1 = make.edit("E_CD_1", rex, row(1), 60, Ime::Off);
-    E_CD_1->setMaxLength(8);
-    E_CD_1->setToolTip(QStringLiteral("銀行名は、半角カタカナで検索できます。"));
-    make.label(QStringLiteral("銀行名"), 644, row(1), 56);
-    E_GINKOU_1 = make.edit("E_GINKOU_1", 702, row(1), 341, Ime::Hiragana);
-    make.label(QStringLiteral("支店ＣＤ"), rx, row(2), 76);
-    E_CD_2 = make.edit("E_CD_2", rex, row(2), 60, Ime::Off);
-    E_CD_2->setMaxLength(8);
-    E_CD_2->setToolTip(QStringLiteral("支店名は、半角カタカナで検索できます。"));
-    make.label(QStringLiteral("支店名"), 644, row(2), 56);
-    E_GINKOU_2 = make.edit("E_GINKOU_2", 702, row(2), 341, Ime::Hiragana);
+    // The bank and the branch: a code box that searches, and the reading found.
+    const auto codeAndName = [&](int r, const QString& what, const char* code, QLineEdit*& codeBox,
+                                 const char* name, QLineEdit*& nameBox) {
+        make.label(what + QStringLiteral("ＣＤ"), rx, row(r), 76);
+        codeBox = make.edit(code, rex, row(r), 60, Ime::Off);
+        codeBox->setMaxLength(8);
+        codeBox->setToolTip(what + QStringLiteral("名は、半角カタカナで検索できます。"));
+        make.label(what + QStringLiteral("名"), 644, row(r), 56);
+        nameBox = make.edit(name, 702, row(r), 341, Ime::Hiragana);
+    };
+    codeAndName(1, QStringLiteral("銀行"), "E_CD_1", E_CD_1, "E_GINKOU_1", E_GINKOU_1);
+    codeAndName(2, QStringLiteral("支店"), "E_CD_2", E_CD_2, "E_GINKOU_2", E_GINKOU_2);
     make.label(QStringLiteral("口座種別"), rx, row(3), 76);
     E_CD_3 = make.edit("E_CD_3", rex, row(3), 30, Ime::Off, centred);
     E_CD_3->setMaxLength(1);
