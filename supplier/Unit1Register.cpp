@@ -33,6 +33,13 @@ void TForm1::ED_02_1Exit()
         E_RYAKU->setText(AbbreviateName(ED_02_1->text()));
 }
 
+void TForm1::E_INBOICEExit()
+{
+    const QString normalised = NormaliseInvoiceNumber(E_INBOICE->text());
+    if (normalised != E_INBOICE->text())
+        E_INBOICE->setText(normalised);
+}
+
 void TForm1::SB03Click()
 {
     // Leaving the field the clerk is in normalises it and runs its exit
@@ -48,6 +55,15 @@ void TForm1::SB03Click()
         ED_02_1->setFocus();
         focus_move();
         return;
+    }
+    // Asked, with No as the answer Enter gives; a Yes registers what the
+    // clerk sees.
+    if (const QString question = InvoiceNumberQuestion(E_INBOICE->text()); !question.isEmpty()) {
+        if (ShowMessageDialog(MessageAskDefaultNo, question, this) != 1) {
+            InstallFocusHandler();
+            FocusChain({E_INBOICE});
+            return;
+        }
     }
     if (ShowMessageDialog(MessageAskDefaultYes, QStringLiteral("登録しますか？"), this) != 1) {
         InstallFocusHandler();
