@@ -52,9 +52,12 @@ DuplicateLookup DuplicateStatement(const DuplicateProbe& probe, int limit)
     // A telephone number may be the other's fax number, and the other way round.
     QStringList branches;
     const auto branch = [&](Kind kind, const QString& condition) {
-        branches << QStringLiteral("SELECT %1 AS MATCHED, D.T_CD, D.T_NAME01, D.T_NAME02 FROM "
-                                   "(SELECT FIRST %2 T_CD, T_NAME01, T_NAME02 FROM MAS_SIIRE WHERE %3 "
-                                   "AND E_DATE04 IS NULL AND T_CD <> :SELF AND T_CD <> 0) D")
+        // Ordered by an expression, so that the rows come from the key's
+        // index and are sorted, not read along the codes' index.
+        branches << QStringLiteral(
+                        "SELECT %1 AS MATCHED, D.T_CD, D.T_NAME01, D.T_NAME02 FROM "
+                        "(SELECT FIRST %2 T_CD, T_NAME01, T_NAME02 FROM MAS_SIIRE WHERE %3 "
+                        "AND E_DATE04 IS NULL AND T_CD <> :SELF AND T_CD <> 0 ORDER BY T_CD + 0) D")
                         .arg(kind)
                         .arg(limit)
                         .arg(condition);
@@ -101,8 +104,8 @@ QList<DuplicateMatch> FindDuplicates(db::Connection& suite, const DuplicateProbe
         q.setParam(it.key(), it.value());
     q.open();
 
-    QMap<int, DuplicateMatch> byCode;
-    QMap<int, QList<bool>> kinds;
+    QMap<int, DuplicateMatch> byCode; // in code order
+    QMap<int, int> kinds;             // what matched, a bit per kind
     for (; !q.eof(); q.next()) {
         const int code = q.field(QStringLiteral("T_CD")).asInteger();
         DuplicateMatch& m = byCode[code];
@@ -111,16 +114,17 @@ QList<DuplicateMatch> FindDuplicates(db::Connection& suite, const DuplicateProbe
             const QString first = q.field(QStringLiteral("T_NAME01")).asString().trimmed();
             m.name = first.isEmpty() ? q.field(QStringLiteral("T_NAME02")).asString().trimmed()
                                      : AbbreviateName(first);
-            kinds[code] = QList<bool>(KindCount, false);
         }
-        kinds[code][q.field(QStringLiteral("MATCHED")).asInteger()] = true;
+        kinds[code] |= 1 << q.field(QStringLiteral("MATCHED")).asInteger();
     }
     QList<DuplicateMatch> matches;
-    for (auto it = byCode.begin(); it != byCode.end() && matches.size() < limit; ++it) {
+    for (DuplicateMatch& m : byCode) {
+        if (matches.size() == limit)
+            break;
         for (int kind = 0; kind < KindCount; ++kind)
-            if (kinds[it.key()][kind])
-                it->matched << kindLabel(kind);
-        matches << *it;
+            if (kinds[m.code] & (1 << kind))
+                m.matched << kindLabel(kind);
+        matches << m;
     }
     return matches;
 }

@@ -42,7 +42,7 @@ inline constexpr int kMinComparedDigits = 6;
 // The statement that looks for them, one branch per kind of key, and its
 // parameters (a name's key as code page 932 bytes); no text when the probe
 // has nothing worth comparing. Each branch is one lookup in an index of
-// MAS_SIIRE with the key bound, and reads at most limit rows.
+// MAS_SIIRE with the key bound, and gives the limit lowest codes it finds.
 struct DuplicateLookup
 {
     QString sql;

@@ -38,7 +38,7 @@ private slots:
                               u"104|削除済建設|0857-99-0000||T5010001031674|x"_qs,
                               u"105|(有)カワイ設備|1234|0858-33-4444||"_qs,
                               u"0|コード０建設|0857-00-0000|||"_qs};
-        for (int code = 201; code <= 206; ++code)
+        for (int code = 206; code > 200; --code) // the lowest codes stored last
             stored << u"%1|鈴木商店||||"_qs.arg(code);
         for (const QString& row : stored) {
             const QStringList v = row.split(u'|');
