@@ -820,6 +820,18 @@ int Query::rowsAffected() const
     return d->rowsAffected;
 }
 
+QString Query::plan() const
+{
+    if (!d->statement || !d->conn || d->statementGeneration != d->conn->generation())
+        return {};
+    try {
+        fb::Status st;
+        return cp932::decode(QByteArrayView(d->statement->getPlan(st.get(), false))).trimmed();
+    } catch (const FbException& e) {
+        throw fb::toError(e.getStatus(), sqlText());
+    }
+}
+
 void Query::first()
 {
     d->requireOpen();

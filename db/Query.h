@@ -101,6 +101,9 @@ public:
     // shows any more, whose hundred thousand rows nobody should wait for.
     void setKeepRowsOnDisconnect(bool keep);
     int rowsAffected() const; // of the last execute(); asks the server the first time
+    // The server's plan for the statement last run: which indexes it reads.
+    // Empty when none has been prepared on the current attachment.
+    QString plan() const;
 
     // Walking the result.
     void first();

@@ -2,6 +2,7 @@
 
 #include "db/Query.h"
 #include "db/Schema.h"
+#include "suite/SupplierKeys.h"
 
 QString SchemaCheckStatement(const QString& column, bool inSupplierTable, int length)
 {
@@ -40,6 +41,23 @@ std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query
             db::AddColumnIfMissing(suite, QStringLiteral("LOOK_KIHON"), column, [&] {
                 statements.clearSql();
                 statements.addSql(statement);
+                statements.execute();
+            });
+        } catch (...) {
+            failures.push_back(std::current_exception());
+        }
+    }
+
+    // The indexes registration's duplicate check reads. An older suite gets
+    // INBOICE from the search list's repair, and its index on a later start.
+    const QString suppliers = QStringLiteral("MAS_SIIRE");
+    for (const KeyIndex& index : SupplierKeyIndexes()) {
+        try {
+            if (!db::HasColumn(suite, suppliers, index.column))
+                continue;
+            db::AddIndexIfMissing(suite, suppliers, index.name, [&] {
+                statements.clearSql();
+                statements.addSql(CreateIndexStatement(index));
                 statements.execute();
             });
         } catch (...) {

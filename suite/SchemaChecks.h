@@ -18,7 +18,9 @@ class Query;
 // its length in bytes; empty when nothing is to be done.
 QString SchemaCheckStatement(const QString& column, bool inSupplierTable, int length);
 
-// Runs the three checks through statements (the suite's statement query). A
-// column LOOK_KIHON has already is left alone; any other failure (a lost
-// connection, a refused statement) is returned, and the next check runs.
+// Runs the three checks through statements (the suite's statement query),
+// then adds the indexes of the supplier keys (suite/SupplierKeys.h) that
+// MAS_SIIRE lacks. A column LOOK_KIHON has already, or an index MAS_SIIRE
+// has, is left alone; any other failure (a lost connection, a refused
+// statement) is returned, and the next check runs.
 std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query& statements);

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 
+#include "suite/SupplierKeys.h"
 #include "util/Amount.h"
 #include "util/CharConv.h"
 #include "util/Cp932.h"
@@ -94,13 +95,84 @@ QString shortName(const SupplierScreen& s, bool* derived)
 QString AbbreviateName(QStringView name)
 {
     QString s = name.toString();
-    const std::pair<const char*, const char16_t*> forms[] = {
-        {"株式会社", u"㈱"}, {"有限会社", u"㈲"}, {"（有）", u"㈲"}, {"（株）", u"㈱"},
-        {"(有)", u"㈲"},     {"(株)", u"㈱"},     {" ", u""},        {"　", u""},
-    };
-    for (const auto& [from, to] : forms)
-        s.replace(QString::fromUtf8(from), QString::fromUtf16(to), Qt::CaseInsensitive);
+    for (const CompanyForm& form : CompanyForms())
+        s.replace(form.written, form.sign, Qt::CaseInsensitive);
+    s.remove(u' ');
+    s.remove(u'\u3000');
     return s;
+}
+
+QString NormaliseInvoiceNumber(QStringView typed)
+{
+    QString number;
+    for (const QChar c : typed) {
+        const char16_t u = c.unicode();
+        if (c.isSpace())
+            continue;
+        // Hyphens and dashes of every width, and the long-vowel marks.
+        if (u == u'-' || u == u'－' || (u >= 0x2010 && u <= 0x2015) || u == 0x2212 || u == u'ー' || u == u'ｰ')
+            continue;
+        const bool fullWidthAlnum =
+            (u >= u'０' && u <= u'９') || (u >= u'Ａ' && u <= u'Ｚ') || (u >= u'ａ' && u <= u'ｚ');
+        number += fullWidthAlnum ? QChar(char16_t(u - 0xFEE0)) : c;
+    }
+    if (number.startsWith(u't'))
+        number[0] = u'T';
+    if (number.size() == 13 && DigitsKey(number).size() == 13)
+        number.prepend(u'T');
+    return number;
+}
+
+int CorporateNumberCheckDigit(QStringView twelve)
+{
+    if (twelve.size() != 12 || DigitsKey(twelve).size() != 12)
+        return -1;
+    int sum = 0;
+    for (int n = 1; n <= 12; ++n)
+        sum += twelve[12 - n].digitValue() * (n % 2 == 1 ? 1 : 2);
+    return 9 - sum % 9;
+}
+
+int InvoiceNumberFaults(QStringView number)
+{
+    if (number.isEmpty())
+        return InvoiceNumberFine;
+    const QStringView digits = number.startsWith(u'T') ? number.mid(1) : number;
+    const int count = int(DigitsKey(digits).size());
+    int faults = InvoiceNumberFine;
+    if (!number.startsWith(u'T') || count != digits.size())
+        faults |= InvoiceNumberLetter;
+    if (count != 13)
+        faults |= InvoiceNumberLength;
+    else if (count == digits.size() && CorporateNumberCheckDigit(digits.mid(1)) != digits[0].digitValue())
+        faults |= InvoiceNumberCheckDigit;
+    return faults;
+}
+
+QString InvoiceNumberQuestion(QStringView number)
+{
+    const int faults = InvoiceNumberFaults(number);
+    if (faults == InvoiceNumberFine)
+        return {};
+    QStringList what;
+    if (faults & InvoiceNumberLetter) {
+        if (!number.startsWith(u'T'))
+            what << QStringLiteral("先頭が「T」ではありません。");
+        const QStringView rest = number.startsWith(u'T') ? number.mid(1) : number;
+        for (const QChar c : rest)
+            if (!(c >= u'0' && c <= u'9')) {
+                what << QStringLiteral("数字でない文字「%1」があります。").arg(c);
+                break;
+            }
+    }
+    if (faults & InvoiceNumberLength)
+        what << QStringLiteral("数字が%1桁です（「T」に続けて13桁です）。")
+                    .arg(DigitsKey(number.startsWith(u'T') ? number.mid(1) : number).size());
+    if (faults & InvoiceNumberCheckDigit)
+        what << QStringLiteral("チェックデジット（「T」の次の数字）が合いません。");
+    return QStringLiteral(
+               "「%1」: %2\nインボイス番号（登録番号）の形式が正しくありません。このまま登録しますか？")
+        .arg(number, what.join(QString()));
 }
 
 QString NormaliseAccountHolder(QStringView text)

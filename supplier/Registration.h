@@ -27,6 +27,34 @@ private:
 // (株式会社 → ㈱, 有限会社 → ㈲, also written (株) or （有）) and blanks go.
 QString AbbreviateName(QStringView name);
 
+// The qualified-invoice registration number as the box keeps it once left:
+// full-width letters and digits become half-width, blanks and hyphens go
+// (the long-vowel mark an input method types for "-" too), a leading "t"
+// becomes "T", and thirteen digits alone get their "T". Anything else stays
+// as typed, for InvoiceNumberQuestion to name.
+QString NormaliseInvoiceNumber(QStringView typed);
+
+// The check digit of a corporate number, the first of its thirteen digits,
+// from the other twelve as the National Tax Agency sets it: with P(n) the
+// n-th of them counted from the right and Q(n) 1 for odd n and 2 for even n,
+// 9 - (sum of P(n) * Q(n) mod 9). -1 when twelve is not twelve digits.
+int CorporateNumberCheckDigit(QStringView twelve);
+
+// What is wrong with an invoice number: "T" missing or other characters in
+// it, not thirteen digits, or a check digit that does not match. Flags;
+// InvoiceNumberFine for an empty number, which is allowed.
+enum InvoiceNumberFault {
+    InvoiceNumberFine = 0,
+    InvoiceNumberLetter = 1,
+    InvoiceNumberLength = 2,
+    InvoiceNumberCheckDigit = 4,
+};
+int InvoiceNumberFaults(QStringView number);
+
+// The question registration asks about such a number, naming what is wrong;
+// empty when nothing is.
+QString InvoiceNumberQuestion(QStringView number);
+
 // The account holder as banks want it: half-width katakana, half-width
 // blanks, small kana made full-size.
 QString NormaliseAccountHolder(QStringView text);

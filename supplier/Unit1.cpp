@@ -984,6 +984,10 @@ void TForm1::focus_move()
 
 void TForm1::leave(QLineEdit* box)
 {
+    // Before the cuts: pasted in full width, the invoice number would be cut
+    // to what fits before it is made half-width.
+    if (box == E_INBOICE)
+        E_INBOICEExit();
     if (baseColour(box) == kHighlight)
         setBaseColour(box, windowColour());
     box->setText(cutToWidth(box->text(), box->font(), box->width()));

@@ -92,6 +92,7 @@ public:
     void SBS_12Click();  // tax kind of suppliers not registered for invoices
     void BAN_01Exit();
     void ED_02_1Exit();
+    void E_INBOICEExit();
     void E_CD_1Change();
     void E_CD_2Change();
     void E_CD_1DblClick();

@@ -12,6 +12,7 @@
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
 #include "suite/Unit2.h"
+#include "supplier/Duplicates.h"
 #include "supplier/Registration.h"
 #include "util/DateFields.h"
 #include "util/Numbers.h"
@@ -33,6 +34,13 @@ void TForm1::ED_02_1Exit()
         E_RYAKU->setText(AbbreviateName(ED_02_1->text()));
 }
 
+void TForm1::E_INBOICEExit()
+{
+    const QString normalised = NormaliseInvoiceNumber(E_INBOICE->text());
+    if (normalised != E_INBOICE->text())
+        E_INBOICE->setText(normalised);
+}
+
 void TForm1::SB03Click()
 {
     // Leaving the field the clerk is in normalises it and runs its exit
@@ -47,6 +55,30 @@ void TForm1::SB03Click()
         ShowMessageDialog(MessageNotice, QStringLiteral("仕入先名を入力してください。"), this);
         ED_02_1->setFocus();
         focus_move();
+        return;
+    }
+    // The two checks below ask, with No as the answer Enter gives; a Yes
+    // registers what the clerk sees.
+    if (const QString question = InvoiceNumberQuestion(E_INBOICE->text()); !question.isEmpty()) {
+        if (ShowMessageDialog(MessageAskDefaultNo, question, this) != 1) {
+            InstallFocusHandler();
+            FocusChain({E_INBOICE});
+            return;
+        }
+    }
+    QList<DuplicateMatch> duplicates;
+    try {
+        duplicates = FindDuplicates(DM2->FDConnection1, {toIntDef(BAN_01->text()), E_INBOICE->text(),
+                                                         ED_06->text(), ED_07->text(), ED_02_1->text()});
+    } catch (const std::exception&) {
+        ShowError(std::current_exception(), ErrorBox::Plain, QStringLiteral("エラー: %1"));
+        return;
+    }
+    if (!duplicates.isEmpty() &&
+        ShowMessageDialog(MessageAskDefaultNo, DuplicateQuestion(duplicates), this) != 1) {
+        InstallFocusHandler();
+        FocusChain({BAN_01, ED_02_1, ED_01});
+        DM2->FDConnection1.setConnected(false);
         return;
     }
     if (ShowMessageDialog(MessageAskDefaultYes, QStringLiteral("登録しますか？"), this) != 1) {
