@@ -218,9 +218,12 @@ int importSuppliers(const Options& o)
                 .arg(headings[i], targets.isEmpty() ? QStringLiteral("(not imported)") : targets.join(u','));
     }
     writeError(shown);
+    // The form's notice for an empty mapping tells the clerk to double-click.
+    if (mapping.isEmpty())
+        refuse(QStringLiteral("no column of the file is mapped: the headings of its first line must be the "
+                              "fields' labels (仕入先CD, ﾌﾘｶﾞﾅ, 仕入先名１, 住所１, TEL, …)"));
     if (const QString problem = textimport::CheckMapping(mapping); !problem.isEmpty())
-        refuse(problem +
-               QStringLiteral(" (the headings must be the fields' labels: 仕入先CD, ﾌﾘｶﾞﾅ, 仕入先名１, …)"));
+        refuse(problem);
 
     run.connect();
     textimport::RunOptions options;

@@ -246,7 +246,7 @@ private slots:
         // Refused before anything changes: nothing mapped, a field twice, no file.
         write(file("nothing.csv"), u"名前,住所\r\n山田,鳥取\r\n"_qs);
         write(file("twice.csv"), u"仕入先CD,仕入先名１,仕入先名１\r\n1,a,b\r\n"_qs);
-        for (const auto& [name, said] : {std::pair("nothing.csv", u"取り込む列が設定されていません"_qs),
+        for (const auto& [name, said] : {std::pair("nothing.csv", u"no column of the file is mapped"_qs),
                                          std::pair("twice.csv", u"「仕入先名１」に複数の列"_qs),
                                          std::pair("none.csv", u"cannot read"_qs)}) {
             const Ran refused = job(at, {u"--import-suppliers"_qs, file(name)});
