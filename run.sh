@@ -22,7 +22,7 @@ readonly PACKAGES=(
     fonts-ipafont-mincho fonts-ipafont-gothic
     xvfb xauth poppler-utils
     unzip clang-format
-    dpkg-dev
+    dpkg-dev file
 )
 
 say() { printf '== %s\n' "$*"; }
@@ -107,7 +107,8 @@ cmd_demo() {
 }
 
 # The Debian package of the program: cpack in the build tree (dpkg-shlibdeps,
-# from dpkg-dev, reads the library packages it depends on off the binary).
+# from dpkg-dev, reads the library packages it depends on off the binary;
+# cpack picks the binaries out with file).
 cmd_package() {
     build
     say "packaging"
