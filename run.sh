@@ -4,6 +4,7 @@
 #   ./run.sh test    build everything and run every test against the private server
 #   ./run.sh demo    build and start the program on a demo installation
 #   ./run.sh bench   build and run the benchmarks; prints "name: value unit" lines
+#   ./run.sh package build the Debian package build/veldrun_<version>_<arch>.deb
 #   ./run.sh format-check   check that every source file is in the tree's format
 #
 # Run as root on a fresh Debian 12 machine, the missing Debian packages are
@@ -21,6 +22,7 @@ readonly PACKAGES=(
     fonts-ipafont-mincho fonts-ipafont-gothic
     xvfb xauth poppler-utils
     unzip clang-format
+    dpkg-dev file
 )
 
 say() { printf '== %s\n' "$*"; }
@@ -104,6 +106,19 @@ cmd_demo() {
     (cd "$BUILD_DIR/demo/VELDRUN" && "$BUILD_DIR/VELDRUN")
 }
 
+# The Debian package of the program: cpack in the build tree (dpkg-shlibdeps,
+# from dpkg-dev, reads the library packages it depends on off the binary;
+# cpack picks the binaries out with file).
+cmd_package() {
+    build
+    say "packaging"
+    (cd "$BUILD_DIR" && cpack -G DEB -B "$BUILD_DIR" >/dev/null)
+    local deb
+    deb=$(ls -t "$BUILD_DIR"/veldrun_*.deb | head -n 1)
+    say "made $deb"
+    dpkg-deb -f "$deb" Package Version Depends
+}
+
 # The format .clang-format describes; clang-format -i on a file fixes it.
 cmd_format_check() {
     install_packages
@@ -116,5 +131,6 @@ case "${1:-}" in
     format-check) cmd_format_check ;;
     demo) cmd_demo ;;
     bench) cmd_bench ;;
-    *) echo "usage: $0 test|demo|bench|format-check" >&2; exit 2 ;;
+    package) cmd_package ;;
+    *) echo "usage: $0 test|demo|bench|package|format-check" >&2; exit 2 ;;
 esac

@@ -1,8 +1,11 @@
-// The program entry: the platform gate, the options, the single copy, the
+// The program entry: the platform gate, the options, then either one job
+// without a window (app/Jobs) or the screen: the single copy, the
 // application with its title and fonts, the data module and every form in
 // their order.
 //
 //   VELDRUN [--quit-after-start]
+//   VELDRUN --import-postal FILE | --import-suppliers FILE | --export-suppliers FILE
+//           | --print-list-pdf FILE | --check   (see app/CommandLine.cpp for all)
 //
 // --quit-after-start ends the program right after the main screen's first
 // showing (databases open, settings read) and prints "started": for the
@@ -13,6 +16,8 @@
 
 #include <cstdio>
 
+#include "app/CommandLine.h"
+#include "app/Jobs.h"
 #include "app/Platform.h"
 #include "app/SignalEnd.h"
 #include "app/SingleInstance.h"
@@ -26,12 +31,11 @@
 namespace {
 
 const QString kTitle = QStringLiteral("仕入先マスター登録");
-const char kUsage[] = "usage: VELDRUN [--quit-after-start]\n";
 
 // Exit codes: 0 ended normally, 1 could not start (or another copy runs),
 // 2 an option it does not know, 128 + n ended by signal n.
-constexpr int kStartFailed = 1;
-constexpr int kBadOption = 2;
+constexpr int kStartFailed = cli::ExitFailed;
+constexpr int kBadOption = cli::ExitRefused;
 
 // An error no handler caught ends up in the standard error box; the command
 // is abandoned and the program goes on.
@@ -51,25 +55,10 @@ public:
     }
 };
 
-struct Options
+void print(std::FILE* stream, const QString& text)
 {
-    bool quitAfterStart = false;
-    bool help = false;
-    QString unknown;
-};
-
-Options readOptions(const QStringList& arguments)
-{
-    Options options;
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument == QLatin1String("--quit-after-start"))
-            options.quitAfterStart = true;
-        else if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
-            options.help = true;
-        else if (options.unknown.isEmpty())
-            options.unknown = argument;
-    }
-    return options;
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
 } // namespace
@@ -78,22 +67,39 @@ int main(int argc, char* argv[])
 {
     if (!PlatformAccepted())
         return kStartFailed;
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    // Only the screen needs a display. A job paints into files at most, and
+    // the usage is printed as well on a machine without one. (Options Qt
+    // takes for itself, such as -style, read as unknown here; they are known
+    // once Qt has taken them, below.)
+    const cli::Options asked = cli::ParseArguments(given);
+    const bool job = cli::AsksForJob(given);
+    const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    if (job || asked.help || (!asked.error.isEmpty() && !display))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELDRUN"));
     // Before the database client is first used (see SignalEnd).
     SignalEnd signalEnd;
 
-    const Options options = readOptions(QApplication::arguments());
-    if (!options.unknown.isEmpty()) {
-        std::fprintf(stderr, "VELDRUN: unknown option %s\n%s", qPrintable(options.unknown), kUsage);
+    // Qt has taken the options that are its own.
+    const cli::Options options = cli::ParseArguments(QApplication::arguments().mid(1));
+    if (!options.error.isEmpty()) {
+        print(stderr, QStringLiteral("VELDRUN: %1\n").arg(options.error) + cli::Usage());
         return kBadOption;
     }
     if (options.help) {
-        std::fputs(kUsage, stdout);
+        print(stdout, cli::Usage());
         return 0;
     }
     // Nobody answers a box in a start from a script: errors go to the log only.
-    SetUnattended(options.quitAfterStart);
+    SetUnattended(options.quitAfterStart || job);
+    if (options.job != cli::Job::None) {
+        InstallFontSubstitutions();
+        return RunJob(options);
+    }
 
     SingleInstance instance(SingleInstance::nameFor(QStringLiteral("VELDRUN")));
     if (!instance.acquire()) {

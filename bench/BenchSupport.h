@@ -47,6 +47,12 @@ inline constexpr const char* kTrades[5][2] = {
     {"ｹﾝｾﾂ", "建設"}, {"ｺｳﾑﾃﾝ", "工務店"}, {"ﾃﾞﾝｷ", "電気"}, {"ｾﾂﾋﾞ", "設備"}, {"ﾄｿｳ", "塗装"},
 };
 
+// The suite of the list benchmarks: 100,000 live suppliers whose records are
+// filled as an office fills them (names, addresses, contacts, bank, trade
+// type, invoice number, e-mail), with the surnames and trades below.
+inline constexpr int kListSuppliers = 100000;
+void FillListSuite(db::Connection& conn);
+
 // The middle value, or the mean of the middle two.
 double median(std::vector<double> v);
 

@@ -8,7 +8,6 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
-#include <QDate>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -19,7 +18,6 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "db/BlockInsert.h"
 #include "db/Connection.h"
 #include "dialogs/Fonts.h"
 #include "search/Unit8.h"
@@ -27,80 +25,8 @@
 
 namespace {
 
-constexpr int kSuppliers = 100000;
+constexpr int kSuppliers = bench::kListSuppliers;
 constexpr int kRuns = 20;
-
-// The suite with 100,000 live suppliers.
-void fillSuite(db::Connection& conn)
-{
-    QStringList columns;
-    for (const char* c : {"T_CD",
-                          "T_KEY",
-                          "T_NAME01",
-                          "T_NAME02",
-                          "T_NAME03",
-                          "T_ZIP_CD",
-                          "T_ADD_1",
-                          "T_ADD_2",
-                          "T_DAIHYOU",
-                          "T_TANTOU",
-                          "T_TEL",
-                          "T_FAX",
-                          "GINKOU_CD",
-                          "GINKOU_NAME",
-                          "GINKOU_S_CD",
-                          "GINKOU_S_NAME",
-                          "GINKOU_KOUZA_CD",
-                          "GINKOU_KOUZA_KANA",
-                          "GINKOU_KOUZA_BANGOU",
-                          "KU_KOUSYU",
-                          "KU_SIME",
-                          "KU_HARAI",
-                          "KIN_01",
-                          "INBOICE",
-                          "IB_KBN",
-                          "E_MAILE",
-                          "BIKOU_01",
-                          "E_DATE01"})
-        columns << QLatin1String(c);
-    db::BlockInsert insert(conn, QStringLiteral("MAS_SIIRE"), columns);
-    for (int code = 1; code <= kSuppliers; ++code) {
-        const auto& surname = bench::kSurnames[code % 20];
-        const auto& trade = bench::kTrades[(code / 20) % 5];
-        const QString name = QString::fromUtf8(surname[1]) + QString::fromUtf8(trade[1]);
-        const QString reading = QString::fromUtf8(surname[0]) + QString::fromUtf8(trade[0]);
-        insert.add(
-            {code,
-             reading,
-             QStringLiteral("株式会社") + name + QString::number(code),
-             QStringLiteral("鳥取支店"),
-             name,
-             QStringLiteral("680-%1").arg(code % 10000, 4, 10, QLatin1Char('0')),
-             QStringLiteral("鳥取県鳥取市東町一丁目%1番地").arg(code % 500),
-             QStringLiteral("第%1ビル %2階").arg(code % 30).arg(code % 9 + 1),
-             QString::fromUtf8(surname[1]) + QStringLiteral("太郎"),
-             QString::fromUtf8(surname[1]) + QStringLiteral("花子"),
-             QStringLiteral("0857-%1-%2").arg(code % 90 + 10).arg(code % 10000, 4, 10, QLatin1Char('0')),
-             QStringLiteral("0857-%1-9999").arg(code % 90 + 10),
-             QStringLiteral("0168"),
-             QStringLiteral("鳥取銀行"),
-             QString::number(100 + code % 50),
-             QStringLiteral("本店営業部"),
-             1,
-             QStringLiteral("ｶ)") + reading,
-             QStringLiteral("%1").arg(code * 7 % 10000000, 7, 10, QLatin1Char('0')),
-             100 * (1 + code % 30) + code % 7,
-             20,
-             10,
-             double(code % 5),
-             QStringLiteral("T%1").arg(qint64(code) * 7919 % 10000000000000LL, 13, 10, QLatin1Char('0')),
-             code % 3 == 0 ? 1 : 0,
-             QStringLiteral("info%1@example.co.jp").arg(code),
-             QStringLiteral("090-%1-5678").arg(code % 10000, 4, 10, QLatin1Char('0')),
-             QDate(2025, 1 + code % 12, 1)});
-    }
-    insert.flush();
-}
 
 // One character as an input method commits it.
 void commit(QWidget* box, const QString& character)
@@ -119,7 +45,7 @@ int main(int argc, char* argv[])
     InstallFontSubstitutions();
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/list");
     try {
-        if (!bench::PrepareSuite("bench_list", root, fillSuite))
+        if (!bench::PrepareSuite("bench_list", root, bench::FillListSuite))
             return 1;
         TDM2 dm;
         dm.FDConnection1.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));

@@ -177,14 +177,18 @@ ITransaction* Connection::explicitTransaction() const
     return m_handles->transaction.get();
 }
 
-ITransaction* Connection::startOwnTransaction(bool readOnly, int lockTimeoutSeconds)
+ITransaction* Connection::startOwnTransaction(bool readOnly, int lockTimeoutSeconds, bool snapshot)
 {
     IAttachment* a = attachment();
     fb::Status st;
     fb::Xpb tpb(IXpbBuilder::TPB);
     tpb.tag(readOnly ? isc_tpb_read : isc_tpb_write);
-    tpb.tag(isc_tpb_read_committed);
-    tpb.tag(isc_tpb_rec_version);
+    if (snapshot) {
+        tpb.tag(isc_tpb_concurrency);
+    } else {
+        tpb.tag(isc_tpb_read_committed);
+        tpb.tag(isc_tpb_rec_version);
+    }
     tpb.tag(isc_tpb_wait);
     tpb.integer(isc_tpb_lock_timeout, lockTimeoutSeconds);
     return a->startTransaction(st.get(), tpb.length(), tpb.buffer());

@@ -78,7 +78,9 @@ private:
 
     Firebird::IAttachment* attachment(); // connects when needed
     Firebird::ITransaction* explicitTransaction() const;
-    Firebird::ITransaction* startOwnTransaction(bool readOnly, int lockTimeoutSeconds = kLockTimeoutSeconds);
+    // Read committed, or a snapshot of the database as it stood at the start.
+    Firebird::ITransaction* startOwnTransaction(bool readOnly, int lockTimeoutSeconds = kLockTimeoutSeconds,
+                                                bool snapshot = false);
     unsigned long long generation() const { return m_generation; }
     // The attachment broke under us: drop it without talking to the server.
     void dropLostAttachment() noexcept;

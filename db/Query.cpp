@@ -140,6 +140,7 @@ struct Query::Private
     // Cached updates: the current row's edit, the posted changes not yet
     // written, and the changes written (the row as it now stands in the table).
     bool keepRowsOnDisconnect = true;
+    bool snapshot = false;
     bool cachedUpdates = false;
     bool editing = false;
     QHash<int, QVariant> editBuffer;
@@ -597,7 +598,8 @@ ITransaction* Query::Private::begin(const QByteArray& text)
         prepare(explicitTransaction, text);
         return explicitTransaction;
     }
-    ownTransaction.reset(conn->startOwnTransaction(looksLikeSelect));
+    ownTransaction.reset(conn->startOwnTransaction(looksLikeSelect, Connection::kLockTimeoutSeconds,
+                                                   looksLikeSelect && snapshot));
     prepare(ownTransaction.get(), text);
     if (looksLikeSelect && statementType != isc_info_sql_stmt_select) {
         // A select that writes (a procedure) needs a transaction that may.
@@ -1180,6 +1182,16 @@ void Query::endCursor(ITransaction* transaction) noexcept
 void Query::setKeepRowsOnDisconnect(bool keep)
 {
     d->keepRowsOnDisconnect = keep;
+}
+
+void Query::setSnapshot(bool on)
+{
+    d->snapshot = on;
+}
+
+bool Query::snapshot() const
+{
+    return d->snapshot;
 }
 
 void Query::abandonCursor() noexcept

@@ -100,6 +100,17 @@ public:
     // closed, and whoever needs it again opens it again; for a list nobody
     // shows any more, whose hundred thousand rows nobody should wait for.
     void setKeepRowsOnDisconnect(bool keep);
+    // How a select outside an explicit transaction reads. By default each
+    // row as last committed when it is read, so that a long list shows what
+    // others commit meanwhile; but a table another workstation replaces in
+    // one transaction may then be read half old and half new, should the
+    // replacement commit while the rows are read (Firebird 3 reads row by
+    // row). With snapshot on, the whole result is read as the database stood
+    // when the select began: wholly old or wholly new. The snapshot is held
+    // until every row is read or the query closed, and holds back the
+    // server's clean-up meanwhile: for lookups, not for lists left open.
+    void setSnapshot(bool on);
+    bool snapshot() const;
     int rowsAffected() const; // of the last execute(); asks the server the first time
     // The server's plan for the statement last run: which indexes it reads.
     // Empty when none has been prepared on the current attachment.

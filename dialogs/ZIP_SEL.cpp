@@ -114,6 +114,10 @@ TForm_ZIP::TForm_ZIP(db::Connection& suite, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form_ZIP"));
     setWindowTitle(QStringLiteral("郵便番号辞書"));
+    // The postal file may be imported meanwhile on another workstation or by
+    // the command-line job: the list shows the table wholly before or wholly
+    // after it, never half of each.
+    FDQ_1.setSnapshot(true);
     setFont(pickers::PickerFont());
 
     Panel1 = new QFrame(this);

@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
+#include <QMap>
 #include <QSet>
 #include <QStringDecoder>
 
@@ -208,6 +211,16 @@ QString CheckMapping(const QList<Mapping>& mapping)
     return {};
 }
 
+QList<Mapping> MatchHeadings(const QStringList& headings)
+{
+    QList<Mapping> mapping;
+    for (const Field& field : Fields())
+        for (int i = 0; i < headings.size(); ++i)
+            if (headings[i] == field.label)
+                mapping << Mapping{i + 1, field.column, field.kind};
+    return mapping;
+}
+
 QList<WidthBox> WidthRules(const QString& column)
 {
     static const QStringList nameWidth = {QStringLiteral("T_NAME01"), QStringLiteral("T_NAME02"),
@@ -231,6 +244,25 @@ QString FitToWidth(const QString& text, int width, const std::function<int(const
     while (!fitted.isEmpty() && measure(fitted) > width)
         fitted.chop(1);
     return fitted;
+}
+
+Fitting DesignFitting()
+{
+    QFont measuring(QStringLiteral("ＭＳ 明朝"));
+    measuring.setPixelSize(19);
+    const QFontMetrics metrics(measuring);
+    return {[metrics](const QString& s) { return metrics.horizontalAdvance(s); },
+            [](WidthBox box) {
+                switch (box) {
+                case WidthBox::Name:
+                    return 404;
+                case WidthBox::Mail:
+                    return 935;
+                case WidthBox::Mobile:
+                    return 192;
+                }
+                return -1;
+            }};
 }
 
 QVariant ConvertValue(const Mapping& mapping, const QString& value, const Fitting& fitting)
@@ -295,7 +327,7 @@ private:
                 if (lineValues(m_lines[i], values, &reason) && block.add(values, i, &reason))
                     ++m_added;
                 else
-                    m_refused << i;
+                    m_refused.insert(i, reason);
             }
             if (block.isFull())
                 send(block);
@@ -365,12 +397,13 @@ private:
     {
         const QList<int> failed = block.send();
         m_failedOnServer += int(failed.size());
-        QList<int> reported = std::exchange(m_refused, {}) + failed;
+        const QMap<int, QString> refused = std::exchange(m_refused, {});
+        QList<int> reported = refused.keys() + failed;
         std::sort(reported.begin(), reported.end());
         m_result.failed += int(reported.size());
         if (m_options.report)
             for (int i : reported)
-                m_options.report(m_lines[i]);
+                m_options.report(i + 1, m_lines[i], refused.value(i));
     }
 
     void progress(int done)
@@ -402,7 +435,7 @@ private:
     db::Query& m_statement;
     const RunOptions& m_options;
     QStringList m_lines;
-    QList<int> m_refused; // lines left out since the last block, by index
+    QMap<int, QString> m_refused; // lines left out since the last block: index, reason
     int m_added = 0;
     int m_failedOnServer = 0;
     RunResult m_result;

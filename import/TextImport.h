@@ -77,6 +77,12 @@ struct Mapping
 // (nothing mapped, a column no field has, a field mapped twice).
 QString CheckMapping(const QList<Mapping>& mapping);
 
+// The automatic match of a heading line (SplitHeadings): every column whose
+// heading is a field's label exactly goes to that field; in field-code order,
+// as the run reads a mapping. Two columns with one label both go to its
+// field, which CheckMapping refuses.
+QList<Mapping> MatchHeadings(const QStringList& headings);
+
 // The main screen's boxes that long texts are shortened to fit.
 enum class WidthBox { Name, Mail, Mobile };
 
@@ -96,6 +102,12 @@ struct Fitting
     std::function<int(const QString&)> measure; // pixels of a text in the measuring label
     std::function<int(WidthBox)> width;         // the box's current width
 };
+
+// The fitting of the main screen at its design size, for an import run
+// without the screen: the name box 404, the e-mail box 935 and the mobile
+// phone box 192 pixels wide, texts measured in the import form's measuring
+// font ("ＭＳ 明朝", 19 pixels). Needs a QGuiApplication for the font.
+Fitting DesignFitting();
 
 // A line's value as its column stores it: T_CD and numbers as whole numbers
 // (0 for anything else, 2.5 included); half-width texts converted; plain
@@ -117,8 +129,10 @@ struct RunOptions
     // The lines handled so far, heading included, of all the file's lines;
     // called at least every hundredth of them.
     std::function<void(int done, int total)> progress;
-    // A line that was not stored, exactly as the file held it.
-    std::function<void(const QString& line)> report;
+    // A line that was not stored: its number in the file (from 1), the line
+    // exactly as the file held it, and why when that is known before the
+    // database is asked (too few values, a value the column cannot hold).
+    std::function<void(int number, const QString& line, const QString& reason)> report;
 };
 
 struct RunResult

@@ -518,7 +518,7 @@ void TForm_Txt_Con::BitBtn1Click()
         // Painted as it goes; the user's keys and clicks wait for the end.
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
-    options.report = [](const QString& line) {
+    options.report = [](int, const QString& line, const QString&) {
         ShowPlainMessage(line);
     };
     m_running = true;

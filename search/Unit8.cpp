@@ -131,6 +131,75 @@ QList<db::QueryModel::Column> Columns()
     return columns;
 }
 
+bool ShowsDiscount(const QString& companyName)
+{
+    return companyName.contains(QStringLiteral("ネリダス"));
+}
+
+QList<db::QueryModel::Column> WithDiscountColumn(QList<db::QueryModel::Column> columns, int mailWidth)
+{
+    const auto fieldAt = [&columns](const char* field) {
+        for (int i = 0; i < columns.size(); ++i)
+            if (columns[i].field == QLatin1String(field))
+                return i;
+        return -1;
+    };
+    const int fee = fieldAt("KIN_01");
+    if (fee < 0 || fieldAt("KIN_03") >= 0)
+        return columns;
+    columns.insert(
+        fee + 1, {QStringLiteral("KIN_03"), QStringLiteral("歩引"), columns[fee].width, Qt::AlignCenter, {}});
+    if (fee + 2 < columns.size()) {
+        db::QueryModel::Column& mail = columns[fee + 2];
+        mail.width = mailWidth;
+        mail.alignment = Qt::AlignLeft | Qt::AlignVCenter;
+        mail.title = QStringLiteral("E_MAILE");
+    }
+    return columns;
+}
+
+csvexport::Writer ExportRows(db::Query& suppliers, const QList<db::QueryModel::Column>& columns,
+                             const std::function<void(int done, int total)>& progress)
+{
+    QStringList titles;
+    QList<int> fields;
+    QList<bool> fixedLength;
+    for (const db::QueryModel::Column& column : columns) {
+        titles << (column.title.isEmpty() ? column.field : column.title);
+        const int field = suppliers.fieldIndex(column.field);
+        fields << field;
+        // A CHAR column comes padded with blanks; the grid's cell hides them.
+        fixedLength << (field >= 0 && suppliers.fieldDeclaration(field).startsWith(QLatin1String("CHAR")));
+    }
+
+    csvexport::Writer writer(titles);
+    const int rows = suppliers.recordCount();
+    if (progress)
+        progress(0, rows);
+    QStringList values;
+    for (int row = 0; row < rows; ++row) {
+        values.clear();
+        for (int c = 0; c < fields.size(); ++c) {
+            if (fields[c] < 0) {
+                values << QString();
+                continue;
+            }
+            QString text = suppliers.displayTextAt(row, fields[c]);
+            if (fixedLength[c]) {
+                qsizetype n = text.size();
+                while (n > 0 && text[n - 1] == u' ')
+                    --n;
+                text.truncate(n);
+            }
+            values << text;
+        }
+        writer.addRow(values);
+        if (progress)
+            progress(row + 1, rows);
+    }
+    return writer;
+}
+
 int ZoomedSize(int size, int delta)
 {
     if (delta < 1)
@@ -349,27 +418,13 @@ void TForm8::setColumnWidths()
 void TForm8::AddDiscountColumn(int mailWidth)
 {
     QList<db::QueryModel::Column> columns = DataSource1.columns();
-    const auto fieldAt = [&columns](const char* field) {
-        for (int i = 0; i < columns.size(); ++i)
-            if (columns[i].field == QLatin1String(field))
-                return i;
-        return -1;
-    };
-    const int fee = fieldAt("KIN_01");
-    if (fee < 0 || fieldAt("KIN_03") >= 0)
-        return;
     // The columns keep the widths they have now (a zoom may have changed them).
     for (int i = 0; i < columns.size(); ++i)
         columns[i].width = DBGrid1->columnWidth(i);
-    columns.insert(
-        fee + 1, {QStringLiteral("KIN_03"), QStringLiteral("歩引"), columns[fee].width, Qt::AlignCenter, {}});
-    if (fee + 2 < columns.size()) {
-        db::QueryModel::Column& mail = columns[fee + 2];
-        mail.width = mailWidth;
-        mail.alignment = Qt::AlignLeft | Qt::AlignVCenter;
-        mail.title = QStringLiteral("E_MAILE");
-    }
-    DataSource1.setColumns(columns);
+    const QList<db::QueryModel::Column> added = suppliertable::WithDiscountColumn(columns, mailWidth);
+    if (added.size() == columns.size())
+        return;
+    DataSource1.setColumns(added);
     setColumnWidths();
 }
 
@@ -572,36 +627,12 @@ bool TForm8::ExportTo(const QString& path)
     // The visible columns, in grid order, straight from the query: a
     // hundred thousand rows are not walked cell by cell through the view.
     const QList<db::QueryModel::Column> columns = DataSource1.columns();
-    QStringList titles;
-    QList<int> fields;
-    QList<bool> fixedLength;
-    for (int i = 0; i < columns.size(); ++i) {
-        if (DBGrid1->isColumnHidden(i))
-            continue;
-        titles << DataSource1.headerData(i, Qt::Horizontal).toString();
-        const int field = FDQ_1.fieldIndex(columns[i].field);
-        fields << field;
-        // A CHAR column comes padded with blanks; the grid's cell hides them.
-        fixedLength << (field >= 0 && FDQ_1.fieldDeclaration(field).startsWith(QLatin1String("CHAR")));
-    }
+    QList<db::QueryModel::Column> visible;
+    for (int i = 0; i < columns.size(); ++i)
+        if (!DBGrid1->isColumnHidden(i))
+            visible << columns[i];
 
-    csvexport::Writer writer(titles);
-    const int rows = FDQ_1.recordCount();
-    QStringList values;
-    for (int row = 0; row < rows; ++row) {
-        values.clear();
-        for (int c = 0; c < fields.size(); ++c) {
-            QString text = FDQ_1.displayTextAt(row, fields[c]);
-            if (fixedLength[c]) {
-                qsizetype n = text.size();
-                while (n > 0 && text[n - 1] == u' ')
-                    --n;
-                text.truncate(n);
-            }
-            values << text;
-        }
-        writer.addRow(values);
-    }
+    const csvexport::Writer writer = suppliertable::ExportRows(FDQ_1, visible);
 
     if (!writer.unwritable().isEmpty() &&
         ShowMessageDialog(MessageAskDefaultNo, csvexport::ReplaceQuestion(writer), this) != 1)

@@ -8,6 +8,7 @@
 
 #include "db/QueryModel.h"
 #include "dialogs/Picker.h"
+#include "search/CsvExport.h"
 #include "search/trad_sel.h"
 
 class QComboBox;
@@ -43,6 +44,24 @@ int ZoomedSize(int size, int delta);
 // The text a column of field must be wide enough for after a zoom; empty
 // for a field that has none.
 QString SampleText(const QString& field);
+
+// Whether the company (LOOK_KIHON row 0) is the one customer whose list
+// shows the discount rate: its name holds "ネリダス".
+bool ShowsDiscount(const QString& companyName);
+
+// columns with the discount column "歩引" (KIN_03) after the cooperation fee
+// KIN_01, as wide as it and centred; the e-mail column after it gets
+// mailWidth, left alignment and the title "E_MAILE". Unchanged when there
+// is no KIN_01 or a KIN_03 column already.
+QList<db::QueryModel::Column> WithDiscountColumn(QList<db::QueryModel::Column> columns, int mailWidth);
+
+// The export of the list: a title line with the columns' titles (a column
+// without one by its field's name), then every row of suppliers from the
+// first, each value as the grid shows it through the field's display format,
+// a CHAR column without its padding blanks, a field the query lacks empty.
+// Reads the whole result; progress gets (rows written, rows).
+csvexport::Writer ExportRows(db::Query& suppliers, const QList<db::QueryModel::Column>& columns,
+                             const std::function<void(int done, int total)>& progress = {});
 
 } // namespace suppliertable
 

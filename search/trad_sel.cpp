@@ -33,6 +33,7 @@
 #include "dialogs/MESSAGE_FROM.h"
 #include "dialogs/Messages.h"
 #include "dialogs/Modal.h"
+#include "suite/SchemaChecks.h"
 #include "util/CharConv.h"
 #include "util/Numbers.h"
 
@@ -282,15 +283,6 @@ const std::array<QString, 6> kSortFields = {
     QStringLiteral("T_TEL"), QStringLiteral("T_FAX"), QStringLiteral("KU_KOUSYU"),
 };
 
-// The columns of the supplier record that only a current suite has, and what
-// gives an old suite's table each of them.
-const std::pair<QString, QString> kRepairs[] = {
-    {QStringLiteral("E_MAILE"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)")},
-    {QStringLiteral("T_PASS"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD T_PASS VarChar(20)")},
-    {QStringLiteral("IB_KBN"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD IB_KBN SMALLINT")},
-    {QStringLiteral("INBOICE"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD INBOICE VarChar(20)")},
-};
-
 QString textAt(const db::Query& query, int row, const QString& field)
 {
     const int column = query.fieldIndex(field);
@@ -455,7 +447,7 @@ void Ttrad_sen2::repairOldTable()
     // Statements prepared against the old table would go on reading its old columns.
     m_suite.setConnected(false);
     // Only what is missing is added; any failure is a real one and is reported.
-    for (const auto& [column, statement] : kRepairs) {
+    for (const auto& [column, statement] : SupplierColumnAdditions()) {
         db::AddColumnIfMissing(m_suite, QStringLiteral("MAS_SIIRE"), column, [this, &statement = statement] {
             m_statement.close();
             m_statement.setSql(statement);
@@ -487,7 +479,7 @@ void Ttrad_sen2::requireSupplierRecord()
     // The list is the whole supplier record as the current suite has it (OK
     // and the callers read from it). An old suite's table lacks its newest
     // columns, which the first showing adds.
-    for (const auto& [column, addition] : kRepairs) {
+    for (const auto& [column, addition] : SupplierColumnAdditions()) {
         if (FDQ_1.fieldIndex(column) < 0) {
             FDQ_1.close();
             throw db::Error(QStringLiteral("FDQ_1: フィールド '%1' が見つかりません").arg(column));

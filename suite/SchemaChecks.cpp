@@ -21,21 +21,32 @@ QString SchemaCheckStatement(const QString& column, bool inSupplierTable, int le
     return {};
 }
 
+namespace {
+
+// Whether MAS_SIIRE has column and its length in bytes (0 when it has not).
+std::pair<bool, int> supplierColumn(db::Connection& suite, const QString& column)
+{
+    db::Query probe(suite);
+    probe.setSql(QStringLiteral("SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH FROM RDB$FIELDS F JOIN "
+                                "RDB$RELATION_FIELDS RF ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE "
+                                "RF.RDB$RELATION_NAME = 'MAS_SIIRE' AND RF.RDB$FIELD_NAME = '%1'")
+                     .arg(column));
+    probe.open();
+    return {!probe.isEmpty(), probe.field(QStringLiteral("RDB$FIELD_LENGTH")).asInteger()};
+}
+
+const QString kSettingsColumns[] = {QStringLiteral("E_MAILE"), QStringLiteral("INBOICE"),
+                                    QStringLiteral("IB_KBN")};
+
+} // namespace
+
 std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query& statements)
 {
     std::vector<std::exception_ptr> failures;
-    for (const QString& column :
-         {QStringLiteral("E_MAILE"), QStringLiteral("INBOICE"), QStringLiteral("IB_KBN")}) {
+    for (const QString& column : kSettingsColumns) {
         try {
-            db::Query probe(suite);
-            probe.setSql(
-                QStringLiteral("SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH FROM RDB$FIELDS F JOIN "
-                               "RDB$RELATION_FIELDS RF ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE "
-                               "RF.RDB$RELATION_NAME = 'MAS_SIIRE' AND RF.RDB$FIELD_NAME = '%1'")
-                    .arg(column));
-            probe.open();
-            const QString statement = SchemaCheckStatement(
-                column, !probe.isEmpty(), probe.field(QStringLiteral("RDB$FIELD_LENGTH")).asInteger());
+            const auto [inSupplierTable, length] = supplierColumn(suite, column);
+            const QString statement = SchemaCheckStatement(column, inSupplierTable, length);
             if (statement.isEmpty())
                 continue;
             db::AddColumnIfMissing(suite, QStringLiteral("LOOK_KIHON"), column, [&] {
@@ -65,4 +76,34 @@ std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query
         }
     }
     return failures;
+}
+
+const std::vector<std::pair<QString, QString>>& SupplierColumnAdditions()
+{
+    static const std::vector<std::pair<QString, QString>> additions = {
+        {QStringLiteral("E_MAILE"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)")},
+        {QStringLiteral("T_PASS"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD T_PASS VarChar(20)")},
+        {QStringLiteral("IB_KBN"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD IB_KBN SMALLINT")},
+        {QStringLiteral("INBOICE"), QStringLiteral("ALTER TABLE MAS_SIIRE ADD INBOICE VarChar(20)")},
+    };
+    return additions;
+}
+
+QList<SchemaAddition> InspectSchemaAdditions(db::Connection& suite)
+{
+    const QString supplierTable = QStringLiteral("MAS_SIIRE");
+    const QString settingsTable = QStringLiteral("LOOK_KIHON");
+    QList<SchemaAddition> additions;
+    for (const auto& [column, statement] : SupplierColumnAdditions())
+        additions << SchemaAddition{supplierTable, column, db::HasColumn(suite, supplierTable, column)};
+    // The settings columns follow the supplier table: only those a check would add count.
+    for (const QString& column : kSettingsColumns) {
+        const auto [inSupplierTable, length] = supplierColumn(suite, column);
+        if (!SchemaCheckStatement(column, inSupplierTable, length).isEmpty())
+            additions << SchemaAddition{settingsTable, column, db::HasColumn(suite, settingsTable, column)};
+    }
+    const QString postalTable = QStringLiteral("LOOK_ZIP");
+    additions << SchemaAddition{postalTable, QStringLiteral("YOMI"),
+                                db::HasColumn(suite, postalTable, QStringLiteral("YOMI"))};
+    return additions;
 }

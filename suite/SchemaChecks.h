@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <exception>
+#include <utility>
 #include <vector>
 
 namespace db {
@@ -24,3 +26,22 @@ QString SchemaCheckStatement(const QString& column, bool inSupplierTable, int le
 // has, is left alone; any other failure (a lost connection, a refused
 // statement) is returned, and the next check runs.
 std::vector<std::exception_ptr> RunSchemaChecks(db::Connection& suite, db::Query& statements);
+
+// The columns of the supplier record that only a current suite has, each
+// with the statement that gives an old suite's MAS_SIIRE the column (the
+// search list adds them when its first search fails on an old table).
+const std::vector<std::pair<QString, QString>>& SupplierColumnAdditions();
+
+// One column the program adds to the suite's tables when it is missing.
+struct SchemaAddition
+{
+    QString table;
+    QString column;
+    bool present = false;
+};
+
+// Every addition the program would make to this suite as it stands now: the
+// newer supplier columns, the settings columns the checks above would add,
+// and the postal table's reading YOMI. Reads the system tables only;
+// nothing is changed. Database errors are thrown (db::Error).
+QList<SchemaAddition> InspectSchemaAdditions(db::Connection& suite);

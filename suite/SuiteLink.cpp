@@ -141,7 +141,7 @@ QStringList ReadSettingLines(const QString& path)
 }
 
 void LinkSuiteDatabase(const QString& programFolder, const QString& executablePath, SuiteSettings& settings,
-                       db::Connection& suite)
+                       db::Connection& suite, bool writeExePath)
 {
     settings.ProgramFolder = QDir::cleanPath(QDir(programFolder).absolutePath());
     settings.SuiteFolder = QDir::cleanPath(settings.ProgramFolder + QStringLiteral("/.."));
@@ -207,7 +207,7 @@ void LinkSuiteDatabase(const QString& programFolder, const QString& executablePa
         // takes precedence from then on.
         if (!fileExists(folder.filePath(kExePathFile)) && lines.size() >= 3) {
             settings.ExePath = withoutDriveSegments(lines.at(2));
-            if (!settings.ExePath.isEmpty())
+            if (!settings.ExePath.isEmpty() && writeExePath)
                 writeExePathFile(folder.filePath(kExePathFile), settings.ExePath);
         }
         return;

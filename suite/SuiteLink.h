@@ -53,8 +53,12 @@ QStringList ReadSettingLines(const QString& path);
 // throws SettingFileError with the earlier steps done and the connection's
 // parameter list untouched (disconnected already when the short file is
 // NET.inf or NET.txt).
+//
+// A first link from NET.txt leaves an EXE_PATH.inf behind; a caller that
+// must change nothing, such as the check of the suite, passes writeExePath
+// false.
 void LinkSuiteDatabase(const QString& programFolder, const QString& executablePath, SuiteSettings& settings,
-                       db::Connection& suite);
+                       db::Connection& suite, bool writeExePath = true);
 
 // Where a file of the suite's program folder ExePath is on this machine (a
 // sibling program, the manual): the folder as the setting file gives it, "\"

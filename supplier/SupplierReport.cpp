@@ -362,7 +362,8 @@ void SupplierListReport::setUpPrinter(QPrinter& printer)
     printer.setCreator(QStringLiteral("VELDRUN"));
 }
 
-bool SupplierListReport::print(QPrinter& printer) const
+bool SupplierListReport::print(QPrinter& printer,
+                               const std::function<void(int done, int total)>& progress) const
 {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -385,6 +386,8 @@ bool SupplierListReport::print(QPrinter& printer) const
                 values[i] = m_suppliers.displayTextAt(row, column[i]);
             bands.row(top, values);
         }
+        if (progress)
+            progress(page + 1, pages);
     }
     return painter.end();
 }
@@ -405,7 +408,8 @@ void PrintSupplierList(db::Query& suppliers, QWidget* parent)
     modal::exec(preview);
 }
 
-bool WriteSupplierListPdf(db::Query& suppliers, const QString& path, QString* error)
+bool WriteSupplierListPdf(db::Query& suppliers, const QString& path, QString* error, int* pages,
+                          const std::function<void(int done, int total)>& progress)
 {
     try {
         SupplierListReport report(suppliers);
@@ -414,7 +418,9 @@ bool WriteSupplierListPdf(db::Query& suppliers, const QString& path, QString* er
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(path);
         SupplierListReport::setUpPrinter(printer);
-        if (!report.print(printer)) {
+        if (pages)
+            *pages = report.pageCount();
+        if (!report.print(printer, progress)) {
             if (error)
                 *error = QStringLiteral("PDF ファイル %1 を書けません。").arg(path);
             return false;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QPrinter;
 class QWidget;
 
@@ -38,7 +40,8 @@ public:
     static void setUpPrinter(QPrinter& printer);
     // Paints every page of the prepared list on the printer; false when the
     // printer cannot be painted on (a PDF file that cannot be created).
-    bool print(QPrinter& printer) const;
+    // progress gets (pages painted, pages) after each page.
+    bool print(QPrinter& printer, const std::function<void(int done, int total)>& progress = {}) const;
 
 private:
     db::Query& m_suppliers;
@@ -51,5 +54,8 @@ private:
 void PrintSupplierList(db::Query& suppliers, QWidget* parent);
 
 // The same pages written to a PDF file. False with the reason in error when
-// the query cannot be read or the file cannot be written.
-bool WriteSupplierListPdf(db::Query& suppliers, const QString& path, QString* error = nullptr);
+// the query cannot be read or the file cannot be written. pages, when given,
+// gets the number of pages; progress as for print().
+bool WriteSupplierListPdf(db::Query& suppliers, const QString& path, QString* error = nullptr,
+                          int* pages = nullptr,
+                          const std::function<void(int done, int total)>& progress = {});

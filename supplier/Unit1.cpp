@@ -823,7 +823,7 @@ void TForm1::ReadSettings()
 
 void TForm1::ApplyCompanyName()
 {
-    if (!CompanyName.contains(QStringLiteral("ネリダス")))
+    if (!suppliertable::ShowsDiscount(CompanyName))
         return;
     for (QWidget* w :
          {static_cast<QWidget*>(ED_14), static_cast<QWidget*>(Label36), static_cast<QWidget*>(Label37)})
