@@ -260,10 +260,21 @@ void requireSendable(const QString& option, const QString& text)
                    .arg(option, bad));
 }
 
-// Opens the list table's search on the data module's list query: live
-// suppliers narrowed by the filters, by supplier code as the list first opens.
+// What the export and the printed list refuse before they connect: filters
+// the server cannot be sent, and a file in a folder that is not there.
+void requireListArguments(const Options& o)
+{
+    requireSendable(QStringLiteral("--name"), o.name);
+    requireSendable(QStringLiteral("--address"), o.address);
+    requireWritablePlace(o.file);
+}
+
+// Connects and opens the list table's search on the data module's list
+// query: live suppliers narrowed by the filters, by supplier code as the
+// list first opens.
 void openList(Session& run, const Options& o)
 {
+    run.connect();
     const suppliersearch::Statement s =
         suppliertable::ListStatement(o.name, o.address, o.tradeType, QStringLiteral("T_CD"), false);
     db::Query& list = run.data().FDQ_1;
@@ -282,11 +293,9 @@ QString codePoint(const QString& character)
 
 int exportSuppliers(const Options& o)
 {
-    requireSendable(QStringLiteral("--name"), o.name);
-    requireSendable(QStringLiteral("--address"), o.address);
-    requireWritablePlace(o.file);
+    requireListArguments(o);
     Session run(Job::ExportSuppliers);
-    run.connect();
+    openList(run, o);
 
     // The columns of the list table in this installation.
     QList<db::QueryModel::Column> columns = suppliertable::Columns();
@@ -297,7 +306,6 @@ int exportSuppliers(const Options& o)
         columns = suppliertable::WithDiscountColumn(columns, 935);
     q.close();
 
-    openList(run, o);
     const csvexport::Writer writer = suppliertable::ExportRows(run.data().FDQ_1, columns, run.progress());
     run.endProgress();
     const int rows = writer.rows();
@@ -341,11 +349,8 @@ int exportSuppliers(const Options& o)
 
 int printListPdf(const Options& o)
 {
-    requireSendable(QStringLiteral("--name"), o.name);
-    requireSendable(QStringLiteral("--address"), o.address);
-    requireWritablePlace(o.file);
+    requireListArguments(o);
     Session run(Job::PrintListPdf);
-    run.connect();
     openList(run, o);
 
     // Painted beside the target and put in its place when complete: whoever

@@ -1,6 +1,7 @@
 #include "bench/BenchSupport.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -16,6 +17,7 @@
 
 #include "db/BlockInsert.h"
 #include "db/Connection.h"
+#include "dialogs/Fonts.h"
 
 namespace bench {
 
@@ -44,6 +46,22 @@ bool MakeSuiteOnce(const QString& root, const std::function<void(db::Connection&
     conn.commit();
     conn.disconnect();
     return QFile::rename(partial, path);
+}
+
+int RunScreenBenchmark(int argc, char* argv[], const char* benchmark, const QString& root,
+                       const std::function<void(db::Connection&)>& fill, const std::function<int()>& body)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    try {
+        if (!PrepareSuite(benchmark, root, fill))
+            return 1;
+        return body();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", benchmark, e.what());
+        return 1;
+    }
 }
 
 void FillListSuite(db::Connection& conn)

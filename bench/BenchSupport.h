@@ -31,6 +31,13 @@ bool MakeSuiteOnce(const QString& root, const std::function<void(db::Connection&
 bool PrepareSuite(const char* benchmark, const QString& root,
                   const std::function<void(db::Connection&)>& fill);
 
+// The frame of a benchmark of the screens: the application on the offscreen
+// platform with the program's font substitutions, the suite root/VORNALIX.FDB
+// made once by fill, then body. An error is said on standard error under the
+// benchmark's name. The exit status: body's, or 1 after an error.
+int RunScreenBenchmark(int argc, char* argv[], const char* benchmark, const QString& root,
+                       const std::function<void(db::Connection&)>& fill, const std::function<int()>& body);
+
 // A main window of an office screen's size, shown, for the forms to sit on.
 std::unique_ptr<QWidget> ShowMainWindow();
 

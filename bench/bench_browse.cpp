@@ -71,12 +71,8 @@ std::vector<double> measure(const std::function<void(int)>& step)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/browse");
-    try {
-        if (!bench::PrepareSuite("bench_browse", root, fillSuite))
-            return 1;
+    return bench::RunScreenBenchmark(argc, argv, "bench_browse", root, fillSuite, [&] {
         {
             // The check's indexes, built here when the suite has none yet
             // rather than unmeasured on the screen's first showing.
@@ -155,8 +151,5 @@ int main(int argc, char* argv[])
                     bench::median(duplicatesReconnecting));
         std::printf("reconnect_and_one_row_median: %.1f ms\n", bench::median(reconnect));
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_browse: %s\n", e.what());
-        return 1;
-    }
+    });
 }

@@ -40,13 +40,8 @@ void commit(QWidget* box, const QString& character)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InstallFontSubstitutions();
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/list");
-    try {
-        if (!bench::PrepareSuite("bench_list", root, bench::FillListSuite))
-            return 1;
+    return bench::RunScreenBenchmark(argc, argv, "bench_list", root, bench::FillListSuite, [&] {
         TDM2 dm;
         dm.FDConnection1.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
         const std::unique_ptr<QWidget> main = bench::ShowMainWindow();
@@ -129,8 +124,5 @@ int main(int argc, char* argv[])
         std::printf("list_memory_after_closing_vs_before_opening: %.1f MB\n",
                     double(afterClosing - beforeOpening) / 1024.0);
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_list: %s\n", e.what());
-        return 1;
-    }
+    });
 }

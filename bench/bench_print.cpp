@@ -14,6 +14,7 @@
 #include <QPrintPreviewWidget>
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "bench/BenchSupport.h"
 #include "db/BlockInsert.h"
@@ -87,29 +88,21 @@ void fillSuite(db::Connection& conn, const QList<Company>& companies)
     insert.flush();
 }
 
-// The suite, made once; the companies are read only when it is to be made.
-bool prepareSuite(const QString& root)
+// The suite's suppliers, from the companies read only when it is to be made.
+void fillFromCompanies(db::Connection& conn)
 {
-    if (QFile::exists(root + QStringLiteral("/VORNALIX.FDB")))
-        return true;
     const QList<Company> companies = readCompanies();
     if (companies.isEmpty())
-        return false;
-    return bench::MakeSuiteOnce(root, [&companies](db::Connection& conn) { fillSuite(conn, companies); });
+        throw std::runtime_error("cannot read the companies file");
+    fillSuite(conn, companies);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/print");
-    try {
-        if (!prepareSuite(root)) {
-            std::fprintf(stderr, "bench_print: cannot make the suite database\n");
-            return 1;
-        }
+    return bench::RunScreenBenchmark(argc, argv, "bench_print", root, fillFromCompanies, [&] {
         TDM2 dm;
         dm.FDConnection1.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
         // The list table's statement for every live supplier, closed as the
@@ -153,8 +146,5 @@ int main(int argc, char* argv[])
         std::printf("print_preview_all_rows: %.2f s\n", previewed);
         QFile::remove(pdf);
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_print: %s\n", e.what());
-        return 1;
-    }
+    });
 }

@@ -61,13 +61,8 @@ void pressEnter(QWidget* box)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InstallFontSubstitutions();
     const QString root = QStringLiteral(VELDRUN_BENCH_DIR "/search");
-    try {
-        if (!bench::PrepareSuite("bench_search", root, fillSuite))
-            return 1;
+    return bench::RunScreenBenchmark(argc, argv, "bench_search", root, fillSuite, [&] {
         db::Connection suite;
         suite.params() = bench::suiteParams(root + QStringLiteral("/VORNALIX.FDB"));
         const std::unique_ptr<QWidget> main = bench::ShowMainWindow();
@@ -128,8 +123,5 @@ int main(int argc, char* argv[])
         std::printf("search_open_first_rows_median: %.1f ms\n", bench::median(open));
         std::printf("search_whole_list_memory_growth: %.1f MB\n", double(after - before) / 1024.0);
         return 0;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_search: %s\n", e.what());
-        return 1;
-    }
+    });
 }
