@@ -192,4 +192,18 @@ std::unique_ptr<QWidget> ShowMainWindow()
     return main;
 }
 
+long ReadWholeList(QTableView* grid, PaintWatch& painted, int& rows)
+{
+    painted.reset();
+    painted.waitForRows();
+    const long before = residentKb();
+    QAbstractItemModel* model = grid->model();
+    while (model->canFetchMore({}))
+        model->fetchMore({});
+    grid->scrollToBottom();
+    QCoreApplication::processEvents();
+    rows = model->rowCount();
+    return residentKb() - before;
+}
+
 } // namespace bench
