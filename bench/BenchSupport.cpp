@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -190,6 +191,22 @@ std::unique_ptr<QWidget> ShowMainWindow()
     main->setGeometry(0, 0, 1200, 800);
     main->show();
     return main;
+}
+
+std::vector<double> ShowingTimes(QDialog& list, PaintWatch& painted, int runs, int cancel, bool& ok)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        painted.reset();
+        QElapsedTimer t;
+        t.start();
+        list.show();
+        ok = painted.waitForRows() && ok;
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+        list.done(cancel);
+        QCoreApplication::processEvents();
+    }
+    return times;
 }
 
 long ReadWholeList(QTableView* grid, PaintWatch& painted, int& rows)

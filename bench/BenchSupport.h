@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+class QDialog;
 class QTableView;
 class QWidget;
 
@@ -82,6 +83,11 @@ private:
     QTableView* m_grid;
     bool m_painted = false;
 };
+
+// Shows list runs times, each time until its grid has painted rows, and
+// ends it with the result cancel: the times in milliseconds. ok is cleared
+// when a showing painted no rows.
+std::vector<double> ShowingTimes(QDialog& list, PaintWatch& painted, int runs, int cancel, bool& ok);
 
 // The whole list of grid read and scrolled to its end, as a clerk paging
 // through it, once its first rows are painted: the resident memory that added,

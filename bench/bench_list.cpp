@@ -50,17 +50,7 @@ int main(int argc, char* argv[])
         bool ok = true;
 
         // Showing the list: every live supplier.
-        std::vector<double> open;
-        for (int i = 0; i < kRuns; ++i) {
-            painted.reset();
-            QElapsedTimer t;
-            t.start();
-            list.show();
-            ok = painted.waitForRows() && ok;
-            open.push_back(double(t.nsecsElapsed()) / 1e6);
-            list.done(TForm8::ResultCancel);
-            QCoreApplication::processEvents();
-        }
+        const std::vector<double> open = bench::ShowingTimes(list, painted, kRuns, TForm8::ResultCancel, ok);
 
         // Closing the list as the main screen does, the connection switched
         // off after it: the unread rows of the 100,000 are not read.

@@ -71,18 +71,9 @@ int main(int argc, char* argv[])
         bench::PaintWatch painted(list.DBGrid1);
 
         // Opening with both boxes empty: every live supplier.
-        std::vector<double> open;
         bool ok = true;
-        for (int i = 0; i < kRuns; ++i) {
-            painted.reset();
-            QElapsedTimer t;
-            t.start();
-            list.show();
-            ok = painted.waitForRows() && ok;
-            open.push_back(double(t.nsecsElapsed()) / 1e6);
-            list.done(Ttrad_sen2::ResultCancel);
-            QCoreApplication::processEvents();
-        }
+        const std::vector<double> open =
+            bench::ShowingTimes(list, painted, kRuns, Ttrad_sen2::ResultCancel, ok);
 
         // Enter in the key box: a surname, about 5,000 suppliers each.
         list.show();
