@@ -12,14 +12,7 @@
 
 using namespace testing;
 
-namespace {
-
-QColor base(const QWidget* w)
-{
-    return w->palette().color(QPalette::Base);
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestScreen : public QObject
 {
@@ -103,23 +96,6 @@ private slots:
         p.type(Qt::Key_F4); // a button without a command: nothing happens
         QCOMPARE(std::pair(shiftDelete.size(), plainF4.size()), std::pair(qsizetype(2), qsizetype(1)));
         QVERIFY(!f.C_BOX_12->view()->isVisible());
-    }
-
-    // The box with the focus turns pink; read-only boxes never do.
-    void focusedBoxIsHighlighted()
-    {
-        Program& p = m_session->program;
-        TForm1& f = p.form;
-        const QColor pink(255, 210, 233);
-        QCOMPARE(base(f.ED_01), pink);
-        p.type(Qt::Key_Return);
-        QCOMPARE(base(f.ED_02_1), pink);
-        QCOMPARE(base(f.ED_01), QApplication::palette().color(QPalette::Base));
-        const QColor grey = base(f.BAN_01);
-        QTest::mouseClick(f.BAN_01, Qt::LeftButton);
-        QCOMPARE(p.focusedName(), u"BAN_01"_qs);
-        QCOMPARE(base(f.BAN_01), grey);
-        QVERIFY(grey != pink);
     }
 
     // Leaving a box fits its text to the box and corrects a date part.
