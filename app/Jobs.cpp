@@ -17,6 +17,7 @@
 #include "app/SignalEnd.h"
 #include "db/Query.h"
 #include "dialogs/Messages.h"
+#include "dialogs/Picker.h"
 #include "import/TextImport.h"
 #include "postal/PostalFile.h"
 #include "search/CsvExport.h"
@@ -277,12 +278,7 @@ void openList(Session& run, const Options& o)
     run.connect();
     const suppliersearch::Statement s =
         suppliertable::ListStatement(o.name, o.address, o.tradeType, QStringLiteral("T_CD"), false);
-    db::Query& list = run.data().FDQ_1;
-    list.close();
-    list.setSql(s.sql);
-    for (auto it = s.params.begin(); it != s.params.end(); ++it)
-        list.setParam(it.key(), it.value());
-    list.open();
+    pickers::Reopen(run.data().FDQ_1, s.sql, s.params);
 }
 
 QString codePoint(const QString& character)

@@ -756,6 +756,12 @@ void Query::setParam(const QString& name, const QVariant& value)
     d->params.insert(key, value);
 }
 
+void Query::setParams(const QVariantMap& params)
+{
+    for (auto it = params.begin(); it != params.end(); ++it)
+        setParam(it.key(), it.value());
+}
+
 QVariant Query::param(const QString& name) const
 {
     return d->params.value(name.toUpper());

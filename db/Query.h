@@ -85,7 +85,8 @@ public:
     QString sqlText() const; // the lines joined with line breaks
 
     void setParam(const QString& name,
-                  const QVariant& value); // throws when the statement has no such parameter
+                  const QVariant& value);      // throws when the statement has no such parameter
+    void setParams(const QVariantMap& params); // setParam for each name and value
     QVariant param(const QString& name) const;
     void clearParams(); // every parameter binds null again
     QStringList paramNames() const;

@@ -210,8 +210,7 @@ void Reopen(db::Query& query, const QStringList& sql, const QVariantMap& params)
 {
     query.close();
     query.setSql(sql);
-    for (auto it = params.begin(); it != params.end(); ++it)
-        query.setParam(it.key(), it.value());
+    query.setParams(params);
     query.open();
 }
 

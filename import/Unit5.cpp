@@ -372,8 +372,7 @@ void TForm_Txt_Con::executeLocal(const QStringList& lines, const QVariantMap& pa
     q.clearSql();
     for (const QString& line : lines)
         q.addSql(line);
-    for (auto it = params.begin(); it != params.end(); ++it)
-        q.setParam(it.key(), it.value());
+    q.setParams(params);
     q.execute();
     q.close();
 }

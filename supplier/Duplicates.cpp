@@ -100,8 +100,7 @@ QList<DuplicateMatch> FindDuplicates(db::Connection& suite, const DuplicateProbe
         return {};
     db::Query q(suite);
     q.setSql(lookup.sql);
-    for (auto it = lookup.params.cbegin(); it != lookup.params.cend(); ++it)
-        q.setParam(it.key(), it.value());
+    q.setParams(lookup.params);
     q.open();
 
     QMap<int, DuplicateMatch> byCode; // in code order

@@ -23,6 +23,7 @@
 #include "dialogs/DropDownBox.h"
 #include "dialogs/KOUZOU_SEL.h"
 #include "dialogs/Modal.h"
+#include "dialogs/Picker.h"
 #include "dialogs/ZIP_SEL.h"
 #include "suite/SuiteLink.h"
 #include "suite/Unit2.h"
@@ -82,15 +83,6 @@ QVariant codeValue(const QString& text)
 {
     static const QRegularExpression digits(QStringLiteral(R"(^\s*[-+]?\d{1,9}\s*$)"));
     return digits.match(text).hasMatch() ? QVariant(text.trimmed().toInt()) : QVariant();
-}
-
-void reopen(db::Query& q, const QStringList& sql, const QVariantMap& params = {})
-{
-    q.close();
-    q.setSql(sql);
-    for (auto it = params.begin(); it != params.end(); ++it)
-        q.setParam(it.key(), it.value());
-    q.open();
 }
 
 QString trimRight(QString text)
@@ -199,7 +191,7 @@ void TForm1::CodeChange(QLineEdit* box)
     }
     const QVariant code = f.nameByNumber ? QVariant(toIntDef(box->text())) : codeValue(box->text());
     db::Query& q = Form_kouzou_sel->FDQ_1;
-    reopen(q, f.nameSql, {{QStringLiteral("CODE"), code}});
+    pickers::Reopen(q, f.nameSql, {{QStringLiteral("CODE"), code}});
     f.names->setEditText(q.field(QStringLiteral("NAME")).asString());
     q.close();
     if (box == BAN_10)
@@ -270,7 +262,7 @@ bool TForm1::CodeKeyPress(QLineEdit* box, int key)
         }
         if (!f.checkTail.isEmpty())
             check << f.checkTail;
-        reopen(q, check, params);
+        pickers::Reopen(q, check, params);
         const int count = q.recordCount();
         MaintainFixedRows(box, Trigger::Enter, count);
         bool taken = false;
@@ -281,7 +273,7 @@ bool TForm1::CodeKeyPress(QLineEdit* box, int key)
             taken = true;
         } else {
             PlacePicker(box, f.enterWidth());
-            reopen(q, f.enterList);
+            pickers::Reopen(q, f.enterList);
             if (modal::exec(*Form_kouzou_sel) == 1) {
                 box->setText(QString::number(SelCode));
                 if (!f.nameFollowsCode)
@@ -311,7 +303,7 @@ void TForm1::CodeDblClick(QLineEdit* box)
     db::Query& q = Form_kouzou_sel->FDQ_1;
     try {
         PlacePicker(box, f.clickWidth());
-        reopen(q, f.clickList);
+        pickers::Reopen(q, f.clickList);
         MaintainFixedRows(box, Trigger::DoubleClick, q.recordCount());
         if (modal::exec(*Form_kouzou_sel) == 1) { // the picker reads its list again when shown
             box->setText(QString::number(SelCode));
@@ -332,10 +324,10 @@ void TForm1::NamesDropDown(QLineEdit* box)
     const CodedField& f = m_codes[box];
     db::Query& q = Form_kouzou_sel->FDQ_1;
     f.names->clear();
-    reopen(q, f.fillSql);
+    pickers::Reopen(q, f.fillSql);
     const int before = q.recordCount();
     MaintainFixedRows(box, Trigger::DropDown, before);
-    reopen(q, f.fillSql);
+    pickers::Reopen(q, f.fillSql);
     QStringList items;
     for (; !q.eof(); q.next())
         items << q.field(QStringLiteral("NAME")).asString();
@@ -355,7 +347,7 @@ void TForm1::NamePicked(QLineEdit* box, int index)
     const QString name =
         index >= 0 && index < f.names->count() ? f.names->itemText(index) : f.names->currentText();
     if (!name.isEmpty()) {
-        reopen(q, f.pickSql, {{QStringLiteral("NAME"), name}});
+        pickers::Reopen(q, f.pickSql, {{QStringLiteral("NAME"), name}});
         // A name that no longer exists empties the code, and with it the name.
         box->setText(q.field(QStringLiteral("CD")).asString());
     }
@@ -390,7 +382,7 @@ bool TForm1::ED_08KeyPress(int key)
             sql << QStringLiteral("Where ZIP_CD=:ZIP");
             params.insert(QStringLiteral("ZIP"), QString(ED_08->text()).remove(u'-'));
         }
-        reopen(q, sql, params);
+        pickers::Reopen(q, sql, params);
         if (q.recordCount() == 1) {
             const QString zip = q.field(QStringLiteral("ZIP_CD")).asString();
             SelZip = zip.left(3) + u'-' + zip.mid(3);
@@ -416,7 +408,7 @@ void TForm1::ED_08DblClick()
     QCoreApplication::processEvents();
     const QPoint pointer = QCursor::pos();
     Form_ZIP->move(pointer.x() + 100 - Form_ZIP->width(), pointer.y() - 40);
-    reopen(Form_ZIP->FDQ_1, {QStringLiteral("select * from LOOK_ZIP")});
+    pickers::Reopen(Form_ZIP->FDQ_1, {QStringLiteral("select * from LOOK_ZIP")});
     if (modal::exec(*Form_ZIP) == 1) {
         TakePostalResults();
         ED_09->setFocus();

@@ -115,8 +115,7 @@ private slots:
             return; // nothing worth comparing: no statement
         db::Query q(m_sql->connection());
         q.setSql(lookup.sql);
-        for (auto it = lookup.params.cbegin(); it != lookup.params.cend(); ++it)
-            q.setParam(it.key(), it.value());
+        q.setParams(lookup.params);
         q.open();
         QVERIFY2(!q.plan().contains(u"NATURAL"_qs) && q.plan().contains(u"IX_MAS_SIIRE_"_qs),
                  qPrintable(q.plan()));

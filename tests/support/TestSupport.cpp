@@ -76,21 +76,11 @@ void Installation::writeSetting(const QString& name, const QByteArray& bytes) co
         throw std::runtime_error("cannot write " + name.toStdString());
 }
 
-namespace {
-
-void bind(db::Query& q, const QVariantMap& params)
-{
-    for (auto it = params.begin(); it != params.end(); ++it)
-        q.setParam(it.key(), it.value());
-}
-
-} // namespace
-
 void SuiteSql::run(const QString& sql, const QVariantMap& params)
 {
     db::Query q(m_conn);
     q.setSql(sql);
-    bind(q, params);
+    q.setParams(params);
     q.execute();
 }
 
@@ -98,7 +88,7 @@ QList<QVariantMap> SuiteSql::rows(const QString& sql, const QVariantMap& params)
 {
     db::Query q(m_conn);
     q.setSql(sql);
-    bind(q, params);
+    q.setParams(params);
     QList<QVariantMap> rows;
     for (q.open(); !q.eof(); q.next()) {
         QVariantMap row;
@@ -113,7 +103,7 @@ QVariantList SuiteSql::firstRow(const QString& sql, const QVariantMap& params)
 {
     db::Query q(m_conn);
     q.setSql(sql);
-    bind(q, params);
+    q.setParams(params);
     q.open();
     QVariantList values;
     for (int i = 0; !q.isEmpty() && i < q.fieldCount(); ++i)
@@ -125,7 +115,7 @@ QVariantList SuiteSql::column(const QString& sql, const QVariantMap& params)
 {
     db::Query q(m_conn);
     q.setSql(sql);
-    bind(q, params);
+    q.setParams(params);
     QVariantList values;
     for (q.open(); !q.eof(); q.next())
         values << q.field(0).value();
