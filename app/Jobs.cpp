@@ -281,12 +281,6 @@ void openList(Session& run, const Options& o)
     pickers::Reopen(run.data().FDQ_1, s.sql, s.params);
 }
 
-QString codePoint(const QString& character)
-{
-    const uint code = character.isEmpty() ? 0u : character.toUcs4().value(0);
-    return QStringLiteral("U+%1").arg(QString::number(code, 16).toUpper(), 4, QLatin1Char('0'));
-}
-
 int exportSuppliers(const Options& o)
 {
     requireListArguments(o);
@@ -321,8 +315,9 @@ int exportSuppliers(const Options& o)
             const QString where =
                 u.row == 0 ? QStringLiteral("title line")
                            : QStringLiteral("row %1 (%2 %3)").arg(u.row).arg(writer.titles().value(0), u.key);
-            list += QStringLiteral("\n  %1, %2: 「%3」 %4")
-                        .arg(where, writer.titles().value(u.column), u.character, codePoint(u.character));
+            list +=
+                QStringLiteral("\n  %1, %2: 「%3」 %4")
+                    .arg(where, writer.titles().value(u.column), u.character, cp932::CodePoint(u.character));
         }
         if (unwritable.size() > kListed)
             list += QStringLiteral("\n  and %1 more").arg(unwritable.size() - kListed);

@@ -13,12 +13,6 @@ qsizetype characterLength(QStringView text, qsizetype i)
     return i + 1 < text.size() && text[i].isHighSurrogate() && text[i + 1].isLowSurrogate() ? 2 : 1;
 }
 
-QString codePoint(const QString& character)
-{
-    const uint code = character.isEmpty() ? 0u : character.toUcs4().value(0);
-    return QStringLiteral("U+%1").arg(QString::number(code, 16).toUpper(), 4, QLatin1Char('0'));
-}
-
 } // namespace
 
 QString Quoted(QStringView value)
@@ -118,7 +112,7 @@ QString ReplaceQuestion(const Writer& writer, int listed)
             u.row == 0 ? QStringLiteral("見出し")
                        : QStringLiteral("%1 行目（%2 %3）").arg(u.row).arg(writer.titles().value(0), u.key);
         text += QStringLiteral("・%1「%2」: 「%3」(%4)\n")
-                    .arg(where, writer.titles().value(u.column), u.character, codePoint(u.character));
+                    .arg(where, writer.titles().value(u.column), u.character, cp932::CodePoint(u.character));
     }
     if (all.size() > listed)
         text += QStringLiteral("ほか %1 か所\n").arg(all.size() - listed);

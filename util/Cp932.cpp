@@ -107,16 +107,10 @@ QString characterAt(QStringView text, qsizetype i)
 
 namespace {
 
-QString codePointText(const QString& character)
-{
-    const uint code = character.isEmpty() ? 0u : character.toUcs4().value(0);
-    return QStringLiteral("U+%1").arg(QString::number(code, 16).toUpper(), 4, QLatin1Char('0'));
-}
-
 QString unusableCharacter(const QString& character)
 {
     return QStringLiteral("「%1」(%2) はシフトJIS（コードページ932）にない文字のため、使えません。")
-        .arg(character, codePointText(character));
+        .arg(character, CodePoint(character));
 }
 
 } // namespace
@@ -196,6 +190,12 @@ bool isValid(QByteArrayView bytes)
     char* dst = reinterpret_cast<char*>(scratch.data());
     size_t outLeft = size_t(scratch.size()) * 2;
     return iconv(cd, &in, &inLeft, &dst, &outLeft) != size_t(-1);
+}
+
+QString CodePoint(const QString& character)
+{
+    const uint code = character.isEmpty() ? 0u : character.toUcs4().value(0);
+    return QStringLiteral("U+%1").arg(QString::number(code, 16).toUpper(), 4, QLatin1Char('0'));
 }
 
 } // namespace cp932

@@ -43,4 +43,7 @@ QString decode(QByteArrayView bytes);
 // True when bytes are well-formed code page 932 (no U+FFFD on decoding).
 bool isValid(QByteArrayView bytes);
 
+// A character's code point as messages name it: "U+1F600", at least four digits.
+QString CodePoint(const QString& character);
+
 } // namespace cp932
