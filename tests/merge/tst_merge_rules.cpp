@@ -53,9 +53,8 @@ class TestMergeRules : public QObject
     }
 
 private slots:
-    void init()
+    void initTestCase()
     {
-        m_suite.reset();
         m_database = std::make_unique<testing::SuiteDatabase>();
         m_suite = std::make_unique<testing::SuiteSql>(m_database->params());
         m_suite->addSupplier(105, u"ｱｵｲｹﾝｾﾂ"_qs, u"葵建設"_qs, {}, 301);

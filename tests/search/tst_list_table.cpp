@@ -3,7 +3,6 @@
 // column. Its statement: tst_search_rules.
 
 #include <QDir>
-#include <QHeaderView>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -15,6 +14,7 @@
 #include "search/Unit8.h"
 #include "suite/Unit2.h"
 #include "tests/import/TottoriFile.h"
+#include "tests/search/ListTesting.h"
 #include "tests/support/ScreenTesting.h"
 #include "tests/support/TestSupport.h"
 #include "util/Cp932.h"
@@ -47,30 +47,6 @@ QList<QStringList> readCsv(const QString& path)
             return {};
     }
     return rows.last().isEmpty() ? rows.mid(0, rows.size() - 1) : QList<QStringList>{};
-}
-
-QList<int> clickTitle(int column)
-{
-    QHeaderView* titles = Form8->DBGrid1->horizontalHeader();
-    const QPoint at(titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2,
-                    titles->height() / 2);
-    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, at);
-    return listed(Form8->DBGrid1);
-}
-
-// Shows the list with body as the clerk in it, closing it if body did not;
-// others answer the dialogs body brings up. What they said goes to said.
-void inList(const std::function<void()>& body, const QList<Responder>& others = {},
-            QStringList* said = nullptr)
-{
-    showWith(
-        *Form8,
-        [&] {
-            body();
-            if (Form8->isVisible())
-                Form8->done(TPicker::ResultCancel);
-        },
-        others, said);
 }
 
 } // namespace
@@ -128,6 +104,7 @@ private slots:
     {
         QStringList said;
         inList(
+            *Form8,
             [] {
                 TForm8& f = *Form8;
                 QCOMPARE(listed(f.DBGrid1), (QList<int>{101, 102, 103, 105})); // not 0, not the deleted 104
@@ -145,8 +122,9 @@ private slots:
                 f.E_NAME->clear();
 
                 // Title clicks sort, each one the other way.
-                QCOMPARE(clickTitle(0), (QList<int>{101, 102, 103, 105}));
-                QCOMPARE(clickTitle(1), (QList<int>{102, 105, 101, 103})); // by reading, descending
+                QCOMPARE(clickTitle(Form8->DBGrid1, 0), (QList<int>{101, 102, 103, 105}));
+                QCOMPARE(clickTitle(Form8->DBGrid1, 1),
+                         (QList<int>{102, 105, 101, 103})); // by reading, descending
             },
             {ok()}, &said);
         QVERIFY2(said.value(0).contains(u"U+1F600"_qs), qPrintable(said.join(u'\n')));
@@ -159,19 +137,19 @@ private slots:
             for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return})
                 QTest::keyClick(picker.DBGrid1, key);
         };
-        inList(
-            [] {
-                TForm8& f = *Form8;
-                f.C_BOX_13DropDown();
-                f.C_BOX_13->setCurrentIndex(0);
-                emit f.C_BOX_13->activated(0);
-                QCOMPARE(f.BAN_13->text(), u"1203"_qs);
-                QCOMPARE(listed(f.DBGrid1), QList<int>{103});
-                f.BAN_13->clear();
-                QTest::mouseDClick(f.BAN_13, Qt::LeftButton);
-                QCOMPARE(f.BAN_13->text() + u' ' + f.C_BOX_13->currentText(), u"2002 工種2"_qs);
-            },
-            {pickThirdRow});
+        inList(*Form8,
+               [] {
+                   TForm8& f = *Form8;
+                   f.C_BOX_13DropDown();
+                   f.C_BOX_13->setCurrentIndex(0);
+                   emit f.C_BOX_13->activated(0);
+                   QCOMPARE(f.BAN_13->text(), u"1203"_qs);
+                   QCOMPARE(listed(f.DBGrid1), QList<int>{103});
+                   f.BAN_13->clear();
+                   QTest::mouseDClick(f.BAN_13, Qt::LeftButton);
+                   QCOMPARE(f.BAN_13->text() + u' ' + f.C_BOX_13->currentText(), u"2002 工種2"_qs);
+               },
+               {pickThirdRow});
     }
 
     void exportThroughTheDialog()
@@ -181,18 +159,18 @@ private slots:
         Form8->setProgramFolder(&programFolder);
         QDir::setCurrent(programFolder);
         const QString chosen = m_files.filePath(u"list"_qs); // the dialog adds .csv
-        inList(
-            [] {
-                Form8->DBGrid1->setColumnHidden(21, true);
-                QTest::mouseClick(Form8->BitBtn2, Qt::LeftButton);
-            },
-            {[&](QDialog& d) {
-                auto* name = d.findChild<QLineEdit*>(u"fileNameEdit"_qs);
-                QVERIFY(name);
-                QDir::setCurrent(QDir::tempPath()); // as a dialog may
-                name->setText(chosen);
-                QTest::keyClick(name, Qt::Key_Return);
-            }});
+        inList(*Form8,
+               [] {
+                   Form8->DBGrid1->setColumnHidden(21, true);
+                   QTest::mouseClick(Form8->BitBtn2, Qt::LeftButton);
+               },
+               {[&](QDialog& d) {
+                   auto* name = d.findChild<QLineEdit*>(u"fileNameEdit"_qs);
+                   QVERIFY(name);
+                   QDir::setCurrent(QDir::tempPath()); // as a dialog may
+                   name->setText(chosen);
+                   QTest::keyClick(name, Qt::Key_Return);
+               }});
         Form8->DBGrid1->setColumnHidden(21, false);
         QCOMPARE(QDir::currentPath(), programFolder);
         // Code page 932 (readCsv decodes it), quoting, display formats, no CHAR padding; 科目 hidden.
@@ -206,18 +184,20 @@ private slots:
     {
         const QString path = m_files.filePath(u"faults.csv"_qs);
         QStringList said; // a file that cannot be created: the reason is given
-        inList([&] { QVERIFY(!Form8->ExportTo(m_files.filePath(u"missing/x.csv"_qs))); }, {ok()}, &said);
+        inList(
+            *Form8, [&] { QVERIFY(!Form8->ExportTo(m_files.filePath(u"missing/x.csv"_qs))); }, {ok()}, &said);
         QVERIFY2(said.size() == 1 && said[0].contains(u"missing"_qs) && said[0].contains(u"No such file"_qs),
                  qPrintable(said.join(u'\n')));
 
         // Bytes stored by another program that are no code page 932 text: asked
         // about; No writes nothing, Yes writes "?".
         m_suite->run(u"update MAS_SIIRE set T_NAME02=ASCII_CHAR(133)||ASCII_CHAR(64) where T_CD=101"_qs);
-        inList([&] { QVERIFY(!Form8->ExportTo(path)); }, {answer(false)}, &said);
+        inList(
+            *Form8, [&] { QVERIFY(!Form8->ExportTo(path)); }, {answer(false)}, &said);
         QVERIFY(!QFile::exists(path));
         QVERIFY2(said[0].contains(u"（仕入先CD 101）「仕入先名２」"_qs) && said[0].contains(u"U+FFFD"_qs),
                  qPrintable(said[0]));
-        inList([&] { QVERIFY(Form8->ExportTo(path)); }, {answer(true)});
+        inList(*Form8, [&] { QVERIFY(Form8->ExportTo(path)); }, {answer(true)});
         QVERIFY(readCsv(path).value(1).value(3).startsWith(u'?'));
         m_suite->run(u"update MAS_SIIRE set T_NAME02=null where T_CD=101"_qs);
     }
@@ -240,7 +220,7 @@ private slots:
         transaction.commit();
 
         const QString path = m_files.filePath(u"tottori.csv"_qs);
-        inList([&] { QVERIFY(Form8->ExportTo(path)); });
+        inList(*Form8, [&] { QVERIFY(Form8->ExportTo(path)); });
         const QList<QStringList> rows = readCsv(path);
         QCOMPARE(rows.size(), 1 + 4 + expected.size());
         for (const qsizetype i : {qsizetype(0), expected.size() / 2, expected.size() - 1}) {
@@ -257,7 +237,7 @@ private slots:
         const QAbstractItemModel* m = f.DBGrid1->model();
         QCOMPARE(m->columnCount(), 32);
         QCOMPARE(m->headerData(28, Qt::Horizontal).toString(), u"歩引"_qs); // after 協力費率
-        inList([&] { QCOMPARE(m->index(2, 29).data().toString().trimmed(), u"a@b.jp"_qs); });
+        inList(*Form8, [&] { QCOMPARE(m->index(2, 29).data().toString().trimmed(), u"a@b.jp"_qs); });
     }
 };
 

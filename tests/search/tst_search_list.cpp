@@ -2,7 +2,6 @@
 // database. The statements it builds: tst_search_rules.
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
@@ -11,6 +10,7 @@
 #include "dialogs/Fonts.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
 #include "search/trad_sel.h"
+#include "tests/search/ListTesting.h"
 #include "tests/support/ScreenTesting.h"
 #include "tests/support/TestSupport.h"
 
@@ -29,29 +29,6 @@ QList<int> searchFor(QLineEdit* box, const QString& text)
     typeInto(box, text);
     QTest::keyClick(box, Qt::Key_Return);
     return listed(trad_sen2->DBGrid1);
-}
-
-QList<int> clickTitle(int column)
-{
-    QHeaderView* titles = trad_sen2->DBGrid1->horizontalHeader();
-    const QPoint at(titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2,
-                    titles->height() / 2);
-    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, at);
-    return listed(trad_sen2->DBGrid1);
-}
-
-// Shows the list with body as the clerk in it, closing it if body did not.
-int inList(const std::function<void()>& body, const QList<Responder>& others = {},
-           QStringList* said = nullptr)
-{
-    return showWith(
-        *trad_sen2,
-        [&] {
-            body();
-            if (trad_sen2->isVisible())
-                trad_sen2->done(Cancel);
-        },
-        others, said);
 }
 
 // Chooses code after searching for key, or for the trade type when given:
@@ -148,45 +125,45 @@ private slots:
             type(Qt::Key_Down); // 1200, 1203
             type(Qt::Key_Return);
         };
-        inList(
-            [&] {
-                QCOMPARE(listed(list.DBGrid1), kLive); // both boxes empty
-                // Telephone endings and the code; deleted 2100 also ends with 1234.
-                QCOMPARE(searchFor(list.Edit1, u"1234"_qs), (QList<int>{105, 1234, 2002}));
-                QCOMPARE(focused(), list.DBGrid1);
-                QCOMPARE(searchFor(list.Edit1, u"x' or '1'='1"_qs), QList<int>{}); // nothing found wrongly
-                QCOMPARE(focused(), list.Edit1);
-                list.CheckBox2->click(); // 先頭一致
-                QCOMPARE(searchFor(list.Edit1, u"やまだ"_qs), QList<int>{1234});
+        inList(*trad_sen2,
+               [&] {
+                   QCOMPARE(listed(list.DBGrid1), kLive); // both boxes empty
+                   // Telephone endings and the code; deleted 2100 also ends with 1234.
+                   QCOMPARE(searchFor(list.Edit1, u"1234"_qs), (QList<int>{105, 1234, 2002}));
+                   QCOMPARE(focused(), list.DBGrid1);
+                   QCOMPARE(searchFor(list.Edit1, u"x' or '1'='1"_qs), QList<int>{}); // nothing found wrongly
+                   QCOMPARE(focused(), list.Edit1);
+                   list.CheckBox2->click(); // 先頭一致
+                   QCOMPARE(searchFor(list.Edit1, u"やまだ"_qs), QList<int>{1234});
 
-                list.Edit1->clear();
-                QCOMPARE(searchFor(list.Edit3, u"1203"_qs), (QList<int>{3000}));
-                QCOMPARE(searchFor(list.Edit3, u"9999"_qs), kLive); // nobody has it: everyone
-                list.Edit3->setText(u"1203"_qs);
-                QCOMPARE(searchFor(list.Edit1, u"ｱｵ"_qs), (QList<int>{12, 105, 230}));
-                list.CheckBox1->click(); // 50音順 orders by the reading at once
-                QCOMPARE(listed(list.DBGrid1), (QList<int>{105, 230, 12}));
-                // A trade type picked by a double-click is searched.
-                list.Edit1->clear();
-                list.Edit3->clear();
-                QTest::mouseDClick(list.Edit3, Qt::LeftButton);
-                QCOMPARE(list.Edit3->text(), u"1203"_qs);
-                QCOMPARE(listed(list.DBGrid1), (QList<int>{3000}));
-            },
-            {pick});
+                   list.Edit1->clear();
+                   QCOMPARE(searchFor(list.Edit3, u"1203"_qs), (QList<int>{3000}));
+                   QCOMPARE(searchFor(list.Edit3, u"9999"_qs), kLive); // nobody has it: everyone
+                   list.Edit3->setText(u"1203"_qs);
+                   QCOMPARE(searchFor(list.Edit1, u"ｱｵ"_qs), (QList<int>{12, 105, 230}));
+                   list.CheckBox1->click(); // 50音順 orders by the reading at once
+                   QCOMPARE(listed(list.DBGrid1), (QList<int>{105, 230, 12}));
+                   // A trade type picked by a double-click is searched.
+                   list.Edit1->clear();
+                   list.Edit3->clear();
+                   QTest::mouseDClick(list.Edit3, Qt::LeftButton);
+                   QCOMPARE(list.Edit3->text(), u"1203"_qs);
+                   QCOMPARE(listed(list.DBGrid1), (QList<int>{3000}));
+               },
+               {pick});
     }
 
     void titleClicks()
     {
         Ttrad_sen2& list = *trad_sen2;
         // Each click sorts the other way.
-        inList([&] {
+        inList(*trad_sen2, [&] {
             list.Edit1->setText(u"1234"_qs); // a key sorts its own hits (TEL)
-            QCOMPARE(clickTitle(3), (QList<int>{105, 2002, 1234}));
+            QCOMPARE(clickTitle(trad_sen2->DBGrid1, 3), (QList<int>{105, 2002, 1234}));
             // A trade type: its carriers and those who did its work, or a whole major class.
             list.Edit1->clear();
             list.Edit3->setText(u"1200"_qs);
-            QCOMPARE(clickTitle(0), (QList<int>{3002, 3000}));
+            QCOMPARE(clickTitle(trad_sen2->DBGrid1, 0), (QList<int>{3002, 3000}));
         });
         list.DBGrid1TitleClick(0); // a closed list sorts nothing
         QCOMPARE(SortDescending, 0);
