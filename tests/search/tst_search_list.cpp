@@ -194,7 +194,7 @@ private slots:
         QCOMPARE(tradeType(3001).toInt(), 0);
     }
 
-    // Cancel and Esc publish that nothing was chosen; the close box leaves the last choice.
+    // Esc publishes that nothing was chosen; the close box leaves the last choice.
     void cancelEscAndCloseBox()
     {
         Ttrad_sen2& list = *trad_sen2;
@@ -204,7 +204,6 @@ private slots:
             const int result = showWith(list, clerk);
             return QString::number(result) + u'|' + SelectedSupplierCode + u'|' + SelectedSupplierName;
         };
-        QCOMPARE(chosenAfter([&] { list.BitBtn1->click(); }), u"2|0|"_qs);
         QCOMPARE(chosenAfter([] { type(Qt::Key_Escape); }), u"2|0|"_qs);
         QCOMPARE(chosenAfter([&] { list.close(); }), u"2|105|葵建設"_qs);
         QVERIFY(!list.FDQ_1.isOpen()); // closing closes the list
@@ -228,13 +227,6 @@ private slots:
         QCOMPARE(showWith(list, QList<Responder>{}), Cancel); // without the clerk
         QCOMPARE(SelectedSupplierCode, u"0"_qs);
         QCOMPARE(s.value(newer).toInt(), 4);
-        s.addSupplier(1, u"ﾌﾙｲ"_qs, u"古井商店"_qs);
-        QCOMPARE(showWith(list,
-                          [&] {
-                              QCOMPARE(listed(list.DBGrid1), QList<int>{1});
-                              list.done(Cancel);
-                          }),
-                 Cancel);
     }
 };
 
