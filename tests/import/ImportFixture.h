@@ -99,21 +99,6 @@ public:
     // The code a supplier registered now would get.
     int nextCode() { return suite.value(u"select GEN_ID(GYOUSYA_ID, 1) from RDB$DATABASE"_qs).toInt(); }
 
-    // The file's columns as the mapping stands: "CD NAME01 CD2 RETU_NAME RETU_NAME2 TYPE".
-    QStringList columns()
-    {
-        db::Query q(dm.FDConnection_L);
-        q.setSql(u"select CD, NAME01, CD2, RETU_NAME, RETU_NAME2, TYPE from SIIRE_CON2 order by CD"_qs);
-        QStringList lines;
-        for (q.open(); !q.eof(); q.next()) {
-            QStringList values;
-            for (int i = 0; i < q.fieldCount(); ++i)
-                values << (q.field(i).isNull() ? u"-"_qs : q.field(i).asString());
-            lines << values.join(u' ');
-        }
-        return lines;
-    }
-
     // The stored text is what is left of full once characters are removed
     // from its end until it fits the box (whole when it fits).
     bool fitted(const QString& stored, const QString& full, const QWidget* box) const

