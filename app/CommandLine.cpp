@@ -245,4 +245,11 @@ void Progress::finish()
     m_barOpen = false;
 }
 
+void Print(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
 } // namespace cli

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdio>
 #include <functional>
 
 // The command line of VELDRUN: the main screen, or one of the jobs an
@@ -46,6 +47,9 @@ Options ParseArguments(const QStringList& arguments);
 // Whether the arguments name a job. Decided before the application is made:
 // a job runs on no display.
 bool AsksForJob(const QStringList& arguments);
+
+// Writes text to stream (standard output or error) in UTF-8, at once.
+void Print(std::FILE* stream, const QString& text);
 
 // The text of --help.
 QString Usage();

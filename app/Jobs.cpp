@@ -55,16 +55,12 @@ struct Interrupted
 
 void writeError(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-    std::fflush(stderr);
+    cli::Print(stderr, text);
 }
 
 void writeResult(const QString& line)
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    cli::Print(stdout, line + u'\n');
 }
 
 QString jobName(Job job)

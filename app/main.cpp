@@ -55,12 +55,6 @@ public:
     }
 };
 
-void print(std::FILE* stream, const QString& text)
-{
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -87,11 +81,11 @@ int main(int argc, char* argv[])
     // Qt has taken the options that are its own.
     const cli::Options options = cli::ParseArguments(QApplication::arguments().mid(1));
     if (!options.error.isEmpty()) {
-        print(stderr, QStringLiteral("VELDRUN: %1\n").arg(options.error) + cli::Usage());
+        cli::Print(stderr, QStringLiteral("VELDRUN: %1\n").arg(options.error) + cli::Usage());
         return kBadOption;
     }
     if (options.help) {
-        print(stdout, cli::Usage());
+        cli::Print(stdout, cli::Usage());
         return 0;
     }
     // Nobody answers a box in a start from a script: errors go to the log only.
