@@ -77,8 +77,6 @@ private slots:
         // is another file, whatever its commas.
         QTest::newRow("a heading") << QStringList{u"コード,区分,郵便番号,ﾖﾐ1,ﾖﾐ2,ﾖﾐ3,県,市,町"_qs, good} << 1
                                    << QString();
-        QTest::newRow("a supplier after an empty line")
-            << QStringList{QString(), u"105,,6800001,ﾔ,ﾏ,ﾀﾞ,山田建設,鳥取市,東町"_qs, good} << 2 << QString();
         QTest::newRow("a code with a hyphen")
             << QStringList{u"01101,,060-0000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs} << 1 << QString();
     }
