@@ -2,6 +2,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <tuple>
+
 #include "db/Connection.h"
 #include "db/Error.h"
 #include "db/Query.h"
@@ -75,35 +77,24 @@ private slots:
         QVERIFY(!again.isConnected());
     }
 
-    void failures_data()
-    {
-        QTest::addColumn<QString>("replace");
-        QTest::addColumn<QString>("with");
-        QTest::addColumn<QString>("messagePart");
-        QTest::addColumn<QString>("sqlState");
-        QTest::newRow("wrong password")
-            << u"Password=zorquemit"_qs << u"Password=wrong"_qs << u"password"_qs << u"28000"_qs;
-        QTest::newRow("missing file")
-            << u"VORNALIX.FDB"_qs << u"NOFILE.FDB"_qs << u"NOFILE.FDB"_qs << u"08001"_qs;
-    }
-
+    // A wrong password and a missing file, each failing twice as cleanly as once.
     void failures()
     {
-        QFETCH(QString, replace);
-        QFETCH(QString, with);
-        QFETCH(QString, messagePart);
-        QFETCH(QString, sqlState);
         testing::SuiteDatabase suite;
-        Connection c;
-        c.params() = suite.params().replaceInStrings(replace, with);
-        for (int attempt = 0; attempt < 2; ++attempt) { // failing twice is as clean as failing once
-            try {
-                c.connect();
-                QFAIL("connected");
-            } catch (const db::Error& e) {
-                QVERIFY2(e.message().contains(messagePart, Qt::CaseInsensitive), qPrintable(e.message()));
-                QCOMPARE(e.sqlState(), sqlState);
-                QVERIFY(!c.isConnected());
+        for (const auto& [replace, with, messagePart, sqlState] :
+             {std::tuple(u"Password=zorquemit"_qs, u"Password=wrong"_qs, u"password"_qs, u"28000"_qs),
+              std::tuple(u"VORNALIX.FDB"_qs, u"NOFILE.FDB"_qs, u"NOFILE.FDB"_qs, u"08001"_qs)}) {
+            Connection c;
+            c.params() = suite.params().replaceInStrings(replace, with);
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                try {
+                    c.connect();
+                    QFAIL("connected");
+                } catch (const db::Error& e) {
+                    QVERIFY2(e.message().contains(messagePart, Qt::CaseInsensitive), qPrintable(e.message()));
+                    QCOMPARE(e.sqlState(), sqlState);
+                    QVERIFY(!c.isConnected());
+                }
             }
         }
     }

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <optional>
+#include <tuple>
 
 #include "suite/Folders.h"
 
@@ -71,7 +72,6 @@ private slots:
     }
     void makeDirectoryPath();
     void makeDirectoryPathRelativeAndBackslashes();
-    void cleanLocalFolder_data();
     void cleanLocalFolder();
     void cleanLocalFolderMissingOrRelative();
 
@@ -119,41 +119,28 @@ void TestFolders::makeDirectoryPathRelativeAndBackslashes()
     QVERIFY(QFileInfo(program + u"/x/y/z"_qs).isDir());
 }
 
-void TestFolders::cleanLocalFolder_data()
-{
-    QTest::addColumn<QString>("folder"); // under the temporary folder
-    QTest::addColumn<QString>("baseName");
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<QStringList>("kept");
-    QTest::newRow("scratch files and the program's databases go")
-        << u"LOCAL"_qs << u"VELDRUN"_qs
-        << names("VELDRUN.FDB XVELDRUN.FDB VELDRUN.FDB.bak TEMP.TMP notes.txt .hidden mixed.Fdb OTHER.FDB "
-                 "other.fdb "
-                 "VELDRUN.fdb sub/inner.txt sub/VELDRUN.FDB empty/")
-        << names("OTHER.FDB VELDRUN.fdb empty/ other.fdb sub/ sub/VELDRUN.FDB sub/inner.txt");
-    // The test is on the whole path, folder included.
-    QTest::newRow("a folder name holding .fdb keeps the scratch files")
-        << u"work.fdb/LOCAL"_qs << u"VELDRUN"_qs << names("VELDRUN.FDB TEMP.TMP OTHER.FDB")
-        << names("OTHER.FDB TEMP.TMP");
-}
-
+// Scratch files and the program's databases go. The test is on the whole
+// path: a folder name holding .fdb keeps the scratch files.
 void TestFolders::cleanLocalFolder()
 {
-    QFETCH(QString, folder);
-    QFETCH(QString, baseName);
-    QFETCH(QStringList, entries);
-    QFETCH(QStringList, kept);
-    const QString local = tmp(u'/' + folder);
-    QVERIFY(QDir().mkpath(local));
-    for (const QString& entry : entries) {
-        if (entry.endsWith(u'/'))
-            QVERIFY(QDir().mkpath(local + u'/' + entry));
-        else
-            writeFile(local + u'/' + entry, entry.toUtf8());
+    for (const auto& [folder, entries, kept] :
+         {std::tuple(u"LOCAL"_qs,
+                     names("VELDRUN.FDB XVELDRUN.FDB VELDRUN.FDB.bak TEMP.TMP notes.txt .hidden mixed.Fdb "
+                           "OTHER.FDB other.fdb VELDRUN.fdb sub/inner.txt sub/VELDRUN.FDB empty/"),
+                     names("OTHER.FDB VELDRUN.fdb empty/ other.fdb sub/ sub/VELDRUN.FDB sub/inner.txt")),
+          std::tuple(u"work.fdb/LOCAL"_qs, names("VELDRUN.FDB TEMP.TMP OTHER.FDB"),
+                     names("OTHER.FDB TEMP.TMP"))}) {
+        const QString local = tmp(u'/' + folder);
+        QVERIFY(QDir().mkpath(local));
+        for (const QString& entry : entries) {
+            if (entry.endsWith(u'/'))
+                QVERIFY(QDir().mkpath(local + u'/' + entry));
+            else
+                writeFile(local + u'/' + entry, entry.toUtf8());
+        }
+        CleanLocalFolder(local, u"VELDRUN"_qs);
+        QCOMPARE(contents(local), kept);
     }
-    CleanLocalFolder(local, baseName);
-    kept.sort();
-    QCOMPARE(contents(local), kept);
 }
 
 void TestFolders::cleanLocalFolderMissingOrRelative()
