@@ -4,68 +4,56 @@
 
 #include <QTest>
 
+#include <tuple>
+
 #include "app/CommandLine.h"
 #include "import/TextImport.h"
 
 using namespace cli;
-
-Q_DECLARE_METATYPE(cli::Job)
 
 class TestCommandLine : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void arguments_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<Job>("job");
-        // file|append|first|replace|name|address|trade, or the start of the error
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, const QStringList& arguments, Job job,
-                            const QString& expected) {
-            QTest::newRow(name) << arguments << job << expected;
-        };
-        row("the screen", {}, Job::None, u"||||||0"_qs);
-        row("postal", {u"--import-postal"_qs, u"KEN_ALL.CSV"_qs}, Job::ImportPostal,
-            u"KEN_ALL.CSV||||||0"_qs);
-        row("suppliers, both flags",
-            {u"--first-line-is-data"_qs, u"--import-suppliers=a b.csv"_qs, u"--append"_qs},
-            Job::ImportSuppliers, u"a b.csv|1|1||||0"_qs);
-        row("export with filters",
-            {u"--export-suppliers"_qs, u"out.csv"_qs, u"--name"_qs, u"O'Hara"_qs, u"--address=鳥取県"_qs,
-             u"--trade"_qs, u"101"_qs, u"--replace-unmappable"_qs},
-            Job::ExportSuppliers, u"out.csv|||1|O'Hara|鳥取県|101"_qs);
-
-        row("unknown", {u"--bogus"_qs}, Job::None, u"!unknown option --bogus"_qs);
-        row("two jobs", {u"--check"_qs, u"--import-postal"_qs, u"x"_qs}, Job::Check,
-            u"!one job at a time"_qs);
-        row("a flag of another job", {u"--export-suppliers"_qs, u"x"_qs, u"--append"_qs},
-            Job::ExportSuppliers, u"!--append is an option of --import-suppliers"_qs);
-        row("a trade that is no code", {u"--print-list-pdf"_qs, u"x"_qs, u"--trade"_qs, u"abc"_qs},
-            Job::PrintListPdf, u"!--trade needs a trade-type code"_qs);
-    }
-
+    // Which job the arguments ask for: file|append|first|replace|name|address|trade, or
+    // "!" and the start of the error.
     void arguments()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(Job, job);
-        QFETCH(QString, expected);
-        const Options o = ParseArguments(arguments);
-        QCOMPARE(o.job, job);
-        QCOMPARE(AsksForJob(arguments), job != Job::None);
-        if (expected.startsWith(u'!')) {
-            QVERIFY2(o.error.startsWith(expected.mid(1)), qPrintable(o.error));
-            return;
+        for (const auto& [arguments, job, expected] :
+             {std::tuple(QStringList(), Job::None, u"||||||0"_qs),
+              std::tuple(QStringList{u"--import-postal"_qs, u"KEN_ALL.CSV"_qs}, Job::ImportPostal,
+                         u"KEN_ALL.CSV||||||0"_qs),
+              std::tuple(
+                  QStringList{u"--first-line-is-data"_qs, u"--import-suppliers=a b.csv"_qs, u"--append"_qs},
+                  Job::ImportSuppliers, u"a b.csv|1|1||||0"_qs),
+              std::tuple(QStringList{u"--export-suppliers"_qs, u"out.csv"_qs, u"--name"_qs, u"O'Hara"_qs,
+                                     u"--address=鳥取県"_qs, u"--trade"_qs, u"101"_qs,
+                                     u"--replace-unmappable"_qs},
+                         Job::ExportSuppliers, u"out.csv|||1|O'Hara|鳥取県|101"_qs),
+              std::tuple(QStringList{u"--bogus"_qs}, Job::None, u"!unknown option --bogus"_qs),
+              std::tuple(QStringList{u"--check"_qs, u"--import-postal"_qs, u"x"_qs}, Job::Check,
+                         u"!one job at a time"_qs),
+              std::tuple(QStringList{u"--export-suppliers"_qs, u"x"_qs, u"--append"_qs}, Job::ExportSuppliers,
+                         u"!--append is an option of --import-suppliers"_qs),
+              std::tuple(QStringList{u"--print-list-pdf"_qs, u"x"_qs, u"--trade"_qs, u"abc"_qs},
+                         Job::PrintListPdf, u"!--trade needs a trade-type code"_qs)}) {
+            const Options o = ParseArguments(arguments);
+            const QString said = arguments.join(u' ');
+            QVERIFY2(o.job == job && AsksForJob(arguments) == (job != Job::None), qPrintable(said));
+            if (expected.startsWith(u'!')) {
+                QVERIFY2(o.error.startsWith(expected.mid(1)), qPrintable(said + u": "_qs + o.error));
+                continue;
+            }
+            const auto flag = [](bool on) {
+                return on ? u"1"_qs : QString();
+            };
+            const QString got =
+                QStringList({o.file, flag(o.append), flag(o.firstLineIsData), flag(o.replaceUnmappable),
+                             o.name, o.address, QString::number(o.tradeType)})
+                    .join(u'|');
+            QVERIFY2(o.error.isEmpty() && got == expected, qPrintable(said + u": "_qs + o.error + got));
         }
-        QCOMPARE(o.error, QString());
-        const auto flag = [](bool on) {
-            return on ? u"1"_qs : QString();
-        };
-        QCOMPARE(QStringList({o.file, flag(o.append), flag(o.firstLineIsData), flag(o.replaceUnmappable),
-                              o.name, o.address, QString::number(o.tradeType)})
-                     .join(u'|'),
-                 expected);
     }
 
     void helpListsEveryOption()

@@ -182,41 +182,29 @@ private slots:
         m_suite->run(u"update LOOK_ZIP set YOMI = 'ﾄｯﾄﾘｹﾝﾖﾅｺﾞｼ' where ZIP_CD = '6890000'"_qs);
     }
 
-    void lists_data()
-    {
-        QTest::addColumn<bool>("narrowing"); // else the list as shown
-        QTest::addColumn<QString>("zip");
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("codes");
-        const auto row = [](const char* name, bool narrowing, const QString& zip, const QString& address,
-                            const QString& codes) {
-            QTest::newRow(name) << narrowing << zip << address << codes;
-        };
-        row("first digits of a code", true, u"123-45"_qs, {}, u"1234560 1234561 1234567"_qs);
-        row("a place name in the code box: address and city", true, u"千代田"_qs, {},
-            u"1000000 1234560 1234561 1234567"_qs);
-        row("a reading kept in hiragana", true, {}, u"ﾊﾏｻｶ"_qs, u"6800001"_qs);
-        row("hiragana for a reading kept in half-width katakana", true, {}, u"よなご"_qs, u"6890000"_qs);
-        row("shown: code and address", false, u"123"_qs, u"千代田"_qs, u"1234560 1234561 1234567"_qs);
-        row("shown: no reading, no row without a code", false, {}, u"鳥取"_qs, u"6800001 6800002 6890000"_qs);
-        row("shown: readings are not searched", false, {}, u"ﾊﾏｻｶ"_qs, {});
-    }
-
-    // The codes each search finds; what was typed is only ever bound.
+    // The codes each search finds, narrowing or as shown; what was typed is only ever bound.
     void lists()
     {
-        QFETCH(bool, narrowing);
-        QFETCH(QString, zip);
-        QFETCH(QString, address);
-        QFETCH(QString, codes);
-        const pickers::Statement list =
-            narrowing ? pickers::ZipNarrowing(zip, address) : pickers::ZipList(zip, address);
-        QVERIFY(!list.sql.join(u'\n').contains(u'\''));
-        QStringList found;
-        for (const QVariant& code : m_suite->column(list.sql.join(u'\n'), list.params))
-            found << code.toString();
-        found.sort();
-        QCOMPARE(found.join(u' '), codes);
+        for (const auto& [narrowing, zip, address, codes] :
+             {std::tuple(true, u"123-45"_qs, QString(), u"1234560 1234561 1234567"_qs),
+              // a place name in the code box: address and city
+              std::tuple(true, u"千代田"_qs, QString(), u"1000000 1234560 1234561 1234567"_qs),
+              std::tuple(true, QString(), u"ﾊﾏｻｶ"_qs, u"6800001"_qs),   // a reading kept in hiragana
+              std::tuple(true, QString(), u"よなご"_qs, u"6890000"_qs), // kept in half-width katakana
+              std::tuple(false, u"123"_qs, u"千代田"_qs, u"1234560 1234561 1234567"_qs),
+              // shown: readings are not searched, and no row without a code
+              std::tuple(false, QString(), u"鳥取"_qs, u"6800001 6800002 6890000"_qs),
+              std::tuple(false, QString(), u"ﾊﾏｻｶ"_qs, QString())}) {
+            const pickers::Statement list =
+                narrowing ? pickers::ZipNarrowing(zip, address) : pickers::ZipList(zip, address);
+            QVERIFY(!list.sql.join(u'\n').contains(u'\''));
+            QStringList found;
+            for (const QVariant& code : m_suite->column(list.sql.join(u'\n'), list.params))
+                found << code.toString();
+            found.sort();
+            QVERIFY2(found.join(u' ') == codes,
+                     qPrintable(zip + u'|' + address + u": "_qs + found.join(u' ')));
+        }
     }
 
     // Enter in the code box searches and goes on to the address; one hit

@@ -88,55 +88,39 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
-    void dateFromFields_data()
-    {
-        QTest::addColumn<QString>("typed");  // year/month/day
-        QTest::addColumn<QString>("dayOut"); // the day box afterwards
-        QTest::addColumn<QDate>("date");     // null: no date
-        QTest::addColumn<bool>("reported");
-        const auto row = [](const char* name, QStringView typed, QStringView dayOut, const QDate& date,
-                            bool reported = false) {
-            QTest::newRow(name) << typed.toString() << dayOut.toString() << date << reported;
-        };
-
-        row("leading blanks and zeros kept", u" 2026/ 04/\t01", u"\t01", QDate(2026, 4, 1));
-        row("30 February 2024 becomes the 29th", u"2024/2/30", u"29", QDate(2024, 2, 29));
-        row("month 13: day 0, no date, no message", u"2026/13/1", u"0", QDate());
-        row("day not a number: no date", u"2026/4/x", u"x", QDate());
-        row("two-digit year 05", u"05/6/15", u"15", QDate(windowYear(5), 6, 15));
-        row("empty year is this year", u"/1/15", u"15", QDate(QDate::currentDate().year(), 1, 15));
-        row("year 10000 is reported", u"10000/1/1", u"1", QDate(), true);
-    }
-
+    // {typed year/month/day, the day box afterwards, the date (null: none), reported}
     void dateFromFields()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, dayOut);
-        QFETCH(QDate, date);
-        QFETCH(bool, reported);
+        const int thisYearBefore = QDate::currentDate().year();
+        for (const auto& [typed, dayOut, expected, reported] :
+             {std::tuple(u" 2026/ 04/\t01"_qs, u"\t01"_qs, QDate(2026, 4, 1), false), // blanks, zeros kept
+              std::tuple(u"2024/2/30"_qs, u"29"_qs, QDate(2024, 2, 29), false),
+              std::tuple(u"2026/13/1"_qs, u"0"_qs, QDate(), false), // month 13: day 0, no message
+              std::tuple(u"2026/4/x"_qs, u"x"_qs, QDate(), false),
+              std::tuple(u"05/6/15"_qs, u"15"_qs, QDate(windowYear(5), 6, 15), false),
+              std::tuple(u"/1/15"_qs, u"15"_qs, QDate(thisYearBefore, 1, 15), false), // empty: this year
+              std::tuple(u"10000/1/1"_qs, u"1"_qs, QDate(), true)}) {
+            m_messages.clear();
+            const QStringList parts = typed.split(u'/');
+            FakeField y{parts[0]}, m{parts[1]}, d{parts[2]};
+            const QDateTime result = DateFromFields(y, m, d);
+            // An empty year is this year: the one before or after the reading, at New Year.
+            const int thisYear =
+                y.value == QString::number(thisYearBefore) ? thisYearBefore : QDate::currentDate().year();
+            QDate date = expected;
+            if (parts[0].isEmpty())
+                date.setDate(thisYear, date.month(), date.day());
 
-        const QStringList parts = typed.split(u'/');
-        FakeField y{parts[0]}, m{parts[1]}, d{parts[2]};
-        const int yearBefore = QDate::currentDate().year();
-        const QDateTime result = DateFromFields(y, m, d);
-        // An empty year is this year: the one before or after the reading, at New Year.
-        const int thisYear =
-            y.value == QString::number(yearBefore) ? yearBefore : QDate::currentDate().year();
-        if (parts[0].isEmpty())
-            date.setDate(thisYear, date.month(), date.day());
-
-        // Only a changed text is written back.
-        const QString year = parts[0].isEmpty() ? QString::number(thisYear) : parts[0];
-        QCOMPARE(joined(y, m, d), year + u'/' + parts[1] + u'/' + dayOut);
-        QCOMPARE(y.writes, parts[0].isEmpty() ? 1 : 0);
-        QCOMPARE(m.writes, 0);
-        QCOMPARE(d.writes, dayOut != parts[2] ? 1 : 0);
-
-        if (date.isValid())
-            QCOMPARE(result, QDateTime(date, QTime(0, 0)));
-        else
-            QVERIFY2(result.isNull(), qPrintable(result.toString(Qt::ISODate)));
-        QCOMPARE(m_messages, reported ? QStringList{kInvalidDate} : QStringList());
+            // Only a changed text is written back.
+            const QString year = parts[0].isEmpty() ? QString::number(thisYear) : parts[0];
+            QCOMPARE(joined(y, m, d), year + u'/' + parts[1] + u'/' + dayOut);
+            QCOMPARE(y.writes, parts[0].isEmpty() ? 1 : 0);
+            QCOMPARE(m.writes, 0);
+            QCOMPARE(d.writes, dayOut != parts[2] ? 1 : 0);
+            QVERIFY2(result == (date.isValid() ? QDateTime(date, QTime(0, 0)) : QDateTime()),
+                     qPrintable(typed));
+            QCOMPARE(m_messages, reported ? QStringList{kInvalidDate} : QStringList());
+        }
     }
 
     // Around midnight the fields may take either day, never a mix of the two.
