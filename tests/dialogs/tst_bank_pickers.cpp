@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <tuple>
 
 #include "db/BlockInsert.h"
 #include "dialogs/Fonts.h"
@@ -212,62 +213,39 @@ private slots:
         m_main.reset();
     }
 
-    void lists_data()
-    {
-        QTest::addColumn<int>("bank"); // 0: the bank picker's list, else that bank's branches
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("onShowing"); // and so in branch order
-        QTest::addColumn<Params>("bound");   // besides the bank
-        QTest::addColumn<QList<int>>("codes");
-        const auto bankRow = [](const char* name, const QString& typed, const Params& bound,
-                                const QList<int>& codes) {
-            QTest::newRow(name) << 0 << typed << false << bound << codes;
-        };
-        const auto branchRow = [](const char* name, int bank, const QString& typed, bool onShowing,
-                                  const Params& bound, const QList<int>& codes) {
-            QTest::newRow(name) << bank << typed << onShowing << bound << codes;
-        };
-        const QList<int> banks = banksWhoseReadingHolds({}), kyoto = banksWhoseReadingHolds(u"ｷﾖｳﾄ"_qs);
-        const QList<int> kyou = banksWhoseReadingHolds(u"ｷﾖｳ"_qs);
-        bankRow("code with leading zeros lists that bank only", u"0009"_qs, Params{{u"CODE"_qs, 9}}, {9});
-        bankRow("small kana find full-size readings", u"ｷｮｳ"_qs, byReading(u"%ｷﾖｳ%"_qs), kyou);
-        bankRow("full-width katakana from the input method", u"キョウト"_qs, byReading(u"%ｷﾖｳﾄ%"_qs), kyoto);
-        bankRow("hiragana from the input method", u"きょうと"_qs, byReading(u"%ｷﾖｳﾄ%"_qs), kyoto);
-        bankRow("lower-case Latin finds upper-case", u"ufj"_qs, byReading(u"%UFJ%"_qs),
-                banksWhoseReadingHolds(u"UFJ"_qs));
-        bankRow("empty search lists every bank by code", QString(), {}, banks);
-
-        const QList<int> all = branchesOf(1), kyouBranches = branchesOf(1, u"ｷﾖｳ"_qs);
-        branchRow("branch code with zeros", 1, u"024"_qs, true, Params{{u"BRANCH"_qs, 24}}, {24});
-        branchRow("hiragana", 1, u"きょう"_qs, false, byReading(u"%ｷﾖｳ%"_qs), kyouBranches);
-        branchRow("a reading on showing", 5, u"ｷｮｳ"_qs, true, byReading(u"%ｷﾖｳ%"_qs),
-                  branchesOf(5, u"ｷﾖｳ"_qs));
-        branchRow("empty search", 1, QString(), false, {}, all);
-        // A head office may be filed under branch 0: bank 185 has one, bank 1 none.
-        branchRow("0 while typing is branch 0", 185, u"0"_qs, false, {}, {0});
-        branchRow("0 on showing is a reading", 185, u"0"_qs, true, byReading(u"%0%"_qs), {});
-    }
-
-    // What a list binds and finds; the text typed is never spliced into the
-    // statement. The whole bank, which a branch search that finds nothing
+    // What a list binds (besides the bank) and finds, for the bank picker (bank 0) or a bank's
+    // branches, while typing or on showing (then in branch order); the text typed is never
+    // spliced into the statement. The whole bank, which a branch search that finds nothing
     // falls back on, is every branch with a reading in branch order.
     void lists()
     {
-        QFETCH(int, bank);
-        QFETCH(QString, typed);
-        QFETCH(bool, onShowing);
-        QFETCH(Params, bound);
-        QFETCH(QList<int>, codes);
-        pickers::Statement list =
-            bank ? pickers::BranchList(bank, typed, onShowing) : pickers::BankList(typed);
-        QVERIFY(!list.sql.join(u'\n').contains(u'\''));
-        const QList<int> listed = found(list, bank ? u"SHSTNCODE"_qs : u"SHGINCODE"_qs);
-        QCOMPARE(bank && !onShowing ? sorted(listed) : listed, codes);
-        if (bank) {
-            QCOMPARE(list.params.take(u"BANK"_qs), QVariant(bank));
-            QCOMPARE(found(pickers::WholeBank(bank), u"SHSTNCODE"_qs), branchesOf(bank));
+        const QList<int> kyoto = banksWhoseReadingHolds(u"ｷﾖｳﾄ"_qs);
+        const Params kyou = byReading(u"%ｷﾖｳ%"_qs);
+        for (const auto& [bank, typed, onShowing, bound, codes] :
+             {std::tuple(0, u"0009"_qs, false, Params{{u"CODE"_qs, 9}}, QList<int>{9}),
+              std::tuple(0, u"ｷｮｳ"_qs, false, kyou, banksWhoseReadingHolds(u"ｷﾖｳ"_qs)), // small kana
+              std::tuple(0, u"キョウト"_qs, false, byReading(u"%ｷﾖｳﾄ%"_qs), kyoto), // from the input method
+              std::tuple(0, u"きょうと"_qs, false, byReading(u"%ｷﾖｳﾄ%"_qs), kyoto),
+              std::tuple(0, u"ufj"_qs, false, byReading(u"%UFJ%"_qs), banksWhoseReadingHolds(u"UFJ"_qs)),
+              std::tuple(0, QString(), false, Params(), banksWhoseReadingHolds({})),
+              std::tuple(1, u"024"_qs, true, Params{{u"BRANCH"_qs, 24}}, QList<int>{24}),
+              std::tuple(1, u"きょう"_qs, false, kyou, branchesOf(1, u"ｷﾖｳ"_qs)),
+              std::tuple(5, u"ｷｮｳ"_qs, true, kyou, branchesOf(5, u"ｷﾖｳ"_qs)),
+              std::tuple(1, QString(), false, Params(), branchesOf(1)),
+              // A head office may be filed under branch 0, as at bank 185.
+              std::tuple(185, u"0"_qs, false, Params(), QList<int>{0}),
+              std::tuple(185, u"0"_qs, true, byReading(u"%0%"_qs), QList<int>())}) {
+            pickers::Statement list =
+                bank ? pickers::BranchList(bank, typed, onShowing) : pickers::BankList(typed);
+            QVERIFY(!list.sql.join(u'\n').contains(u'\''));
+            const QList<int> listed = found(list, bank ? u"SHSTNCODE"_qs : u"SHGINCODE"_qs);
+            QVERIFY2((bank && !onShowing ? sorted(listed) : listed) == codes, qPrintable(typed));
+            if (bank) {
+                QCOMPARE(list.params.take(u"BANK"_qs), QVariant(bank));
+                QCOMPARE(found(pickers::WholeBank(bank), u"SHSTNCODE"_qs), branchesOf(bank));
+            }
+            QVERIFY2(list.params == bound, qPrintable(typed));
         }
-        QCOMPARE(list.params, bound);
     }
 
     // Typed into the shown picker through the input method, a reading lists

@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "db/Error.h"
 #include "dialogs/Fonts.h"
@@ -56,44 +57,36 @@ private slots:
         QVERIFY(!MASSAGE_FORM);
     }
 
-    void questionModes_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QKeySequence>("keys"); // none: the close box
-        QTest::addColumn<int>("result");
-        QTest::newRow("mode 1: Enter answers No") << 1 << QKeySequence(Qt::Key_Return) << 2;
-        QTest::newRow("mode 2: Enter answers Yes") << 2 << QKeySequence(Qt::Key_Return) << 1;
-        QTest::newRow("mode 2: close box answers No") << 2 << QKeySequence() << 2;
-        // After a question: the hidden No button answers to nothing.
-        QTest::newRow("notice: only Enter answers")
-            << 0 << QKeySequence(Qt::ALT | Qt::Key_N, Qt::Key_N, Qt::Key_Y, Qt::Key_Return) << 1;
-        QTest::newRow("notice: Esc is not OK") << 0 << QKeySequence(Qt::Key_Escape) << 2;
-    }
-
-    // Shown active, the default button with the focus; whoever comes next gets a notice.
+    // Shown active, the default button with the focus; whoever comes next gets
+    // a notice. {mode, keys (none: the close box), answer}
     void questionModes()
     {
-        QFETCH(int, mode);
-        QFETCH(QKeySequence, keys);
-        QFETCH(int, result);
-        MessageDialogAnswer = 1; // from an earlier showing
-        const QString text = u"登録しますか？"_qs;
-        int shown = -1;
-        answering([&] { shown = ShowMessageDialog(mode, text); }, {[&](QDialog& dialog) {
-                      TMASSAGE_FORM& f = *MASSAGE_FORM;
-                      QVERIFY(&dialog == &f && dialog.isActiveWindow());
-                      QCOMPARE(MessageDialogAnswer, 0);
-                      QCOMPARE(f.BitBtn2->isVisible(), mode != MessageNotice);
-                      QCOMPARE(focused(), mode == MessageAskDefaultNo ? f.BitBtn2 : f.BitBtn1);
-                      if (keys.isEmpty())
-                          dialog.windowHandle()->close();
-                      for (int i = 0; i < keys.count(); ++i)
-                          type(dialog, keys[i].key(), keys[i].keyboardModifiers());
-                  }});
-        QCOMPARE(shown, result);
-        QCOMPARE(MessageDialogAnswer, result == 1 ? 1 : 0);
-        QCOMPARE(MessageDialogMode, MessageNotice);
-        QVERIFY(!MASSAGE_FORM->isVisible());
+        for (const auto& [modeShown, keysTyped, result] :
+             {std::tuple(1, QKeySequence(Qt::Key_Return), 2), // mode 1: Enter answers No
+              std::tuple(2, QKeySequence(Qt::Key_Return), 1), std::tuple(2, QKeySequence(), 2),
+              // After a question: the hidden No button answers to nothing, Esc is not OK.
+              std::tuple(0, QKeySequence(Qt::ALT | Qt::Key_N, Qt::Key_N, Qt::Key_Y, Qt::Key_Return), 1),
+              std::tuple(0, QKeySequence(Qt::Key_Escape), 2)}) {
+            const int mode = modeShown; // named for the responder
+            const QKeySequence keys = keysTyped;
+            MessageDialogAnswer = 1; // from an earlier showing
+            int shown = -1;
+            answering([&] { shown = ShowMessageDialog(mode, u"登録しますか？"_qs); }, {[&](QDialog& dialog) {
+                          TMASSAGE_FORM& f = *MASSAGE_FORM;
+                          QVERIFY(&dialog == &f && dialog.isActiveWindow());
+                          QCOMPARE(MessageDialogAnswer, 0);
+                          QCOMPARE(f.BitBtn2->isVisible(), mode != MessageNotice);
+                          QCOMPARE(focused(), mode == MessageAskDefaultNo ? f.BitBtn2 : f.BitBtn1);
+                          if (keys.isEmpty())
+                              dialog.windowHandle()->close();
+                          for (int i = 0; i < keys.count(); ++i)
+                              type(dialog, keys[i].key(), keys[i].keyboardModifiers());
+                      }});
+            QVERIFY2(shown == result, qPrintable(keys.toString()));
+            QCOMPARE(MessageDialogAnswer, result == 1 ? 1 : 0);
+            QCOMPARE(MessageDialogMode, MessageNotice);
+            QVERIFY(!MASSAGE_FORM->isVisible());
+        }
     }
 
     // Wider than the form as designed, the text still fits on one line.
