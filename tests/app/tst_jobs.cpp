@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <memory>
 
 #include "app/SingleInstance.h"
@@ -149,6 +150,17 @@ private slots:
         for (const int n : seen)
             QVERIFY2(n == older || n == current, qPrintable(QString::number(n)));
 
+        // Ended by a signal half way: rolled back, and said to be a signal.
+        QProcess ended;
+        start(ended, at, {u"--import-postal"_qs, m_older});
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += ended.readAllStandardError()).contains("import-postal: 20%"),
+                                 120000);
+        ::kill(pid_t(ended.processId()), SIGTERM);
+        QVERIFY(ended.waitForFinished(60000));
+        QCOMPARE(ended.exitCode(), 128 + SIGTERM);
+        QCOMPARE(rows(), current);
+
         const Ran refused = job(at, {u"--import-postal"_qs, file("no/KEN_ALL.CSV")});
         QVERIFY(refused.code == 2 && refused.err.contains(u"cannot read"_qs));
     }
@@ -167,6 +179,8 @@ private slots:
 
         const Ran appended = job(at, {u"--import-suppliers"_qs, path, u"--append"_qs});
         QVERIFY2(appended.code == 0, qPrintable(appended.err));
+        QVERIFY(appended.err.contains(u"  1 「仕入先CD」 -> T_CD\n"_qs) &&
+                appended.err.contains(u"  5 「メモ」 -> (not imported)\n"_qs));
         QVERIFY2(appended.err.contains(u"line 4 not stored (2 列目がありません。): 107"_qs),
                  qPrintable(appended.err));
         QVERIFY2(appended.out.startsWith(u"read=3 stored=2 skipped=1 "_qs) &&
