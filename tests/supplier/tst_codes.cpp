@@ -62,16 +62,6 @@ class TestCodes : public QObject
         emit box->activated(index);
     }
 
-    // The rows of a lookup table as "CD:NAME", in code order.
-    QStringList rows(const QString& table)
-    {
-        QStringList out;
-        for (const QVariantMap& r :
-             m_session->suite.rows(u"select CD, NAME from %1 order by CD"_qs.arg(table)))
-            out << r.value(u"CD"_qs).toString() + u':' + r.value(u"NAME"_qs).toString();
-        return out;
-    }
-
 private slots:
     void init()
     {
@@ -104,30 +94,6 @@ private slots:
         f.BAN_10->clear();
         QVERIFY(f.C_BOX_10->currentText().isEmpty());
         QVERIFY(f.CheckBox1->isChecked());
-    }
-
-    void subjectsAndTradeTypes()
-    {
-        TForm1& f = form();
-        // The only subject is taken without a list, its name following the code.
-        run(u"insert into LOOK_KAMOKU values (301, '外注費')"_qs);
-        enterCode(f.BAN_12, QString());
-        QCOMPARE(f.BAN_12->text() + u' ' + f.C_BOX_12->currentText(), u"301 外注費"_qs);
-
-        f.BAN_13->setText(u"302"_qs);
-        QCOMPARE(f.C_BOX_13->currentText(), u"杭工事"_qs);
-        // Not a number: looked up as 0, no name; Enter lists all trade types.
-        f.BAN_13->setText(u"x"_qs);
-        QVERIFY(f.C_BOX_13->currentText().isEmpty());
-        QCOMPARE(enterListing(f.BAN_13, u"x"_qs, Qt::Key_Return), 3); // the first row: 300
-        QCOMPARE(f.BAN_13->text() + u' ' + f.C_BOX_13->currentText(), u"300 基礎工事"_qs);
-
-        // Picking a name finds its code; a name that has gone empties the code.
-        pick(f.C_BOX_13, u"鉄筋工事"_qs);
-        QCOMPARE(f.BAN_13->text(), u"401"_qs);
-        run(u"delete from MAS_KOUSYU_02 where BM_KUBUN = 1"_qs);
-        emit f.C_BOX_13->activated(2);
-        QVERIFY(f.BAN_13->text().isEmpty() && f.C_BOX_13->currentText().isEmpty());
     }
 
     // Real names run longer than the ten characters a clerk may type into a
@@ -214,19 +180,6 @@ private slots:
                   }});
         QCOMPARE(f.BAN_10->text(), u"3"_qs);
         QVERIFY(f.CheckBox1->isChecked());
-    }
-
-    void roundingTablesKeepTheirFixedRows()
-    {
-        TForm1& f = form();
-        for (int code : {0, 1, 2, 3})
-            run(u"insert into LOOK_HASUU values (%1, '旧%1')"_qs.arg(code));
-        answering([&] { f.BAN_21DblClick(); },
-                  {press(Qt::Key_Escape)}); // the amount rounding leaves four rows
-        QCOMPARE(rows(u"LOOK_HASUU"_qs).size(), 4);
-        answering([&] { f.BAN_11DblClick(); },
-                  {press(Qt::Key_Escape)}); // the tax rounding puts back its three
-        QCOMPARE(rows(u"LOOK_HASUU"_qs), u"0:切捨て 1:切上げ 2:四捨五入"_qs.split(u' '));
     }
 
     void quotesNeitherFailNorMatchWrongly()

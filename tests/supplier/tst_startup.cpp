@@ -95,7 +95,6 @@ private slots:
                                      << false;
         QTest::newRow("the customer")
             << u"20"_qs << QString() << u"株式会社ネリダス工業"_qs << u"20/0"_qs << true;
-        QTest::newRow("part of the name") << QString() << QString() << u"ネリダ建設"_qs << u"0/0"_qs << false;
     }
 
     void settingsOfTheSuite()
